@@ -1,0 +1,36 @@
+/* Error objects: a domain, a code and a user-info dictionary. */
+#ifndef __COREFOUNDATION_CFERROR__
+#define __COREFOUNDATION_CFERROR__
+
+#include <CoreFoundation/CFBase.h>
+#include <CoreFoundation/CFDictionary.h>
+#include <CoreFoundation/CFString.h>
+
+CF_EXTERN_C_BEGIN
+
+typedef CFStringRef CFErrorDomain;
+typedef struct __CFError* CFErrorRef;
+
+CF_EXPORT CFTypeID CFErrorGetTypeID(void);
+
+CF_EXPORT const CFErrorDomain kCFErrorDomainPOSIX;
+CF_EXPORT const CFErrorDomain kCFErrorDomainOSStatus;
+CF_EXPORT const CFErrorDomain kCFErrorDomainMach;
+CF_EXPORT const CFErrorDomain kCFErrorDomainCocoa;
+
+CF_EXPORT const CFStringRef kCFErrorLocalizedDescriptionKey;
+CF_EXPORT const CFStringRef kCFErrorLocalizedFailureReasonKey;
+CF_EXPORT const CFStringRef kCFErrorDescriptionKey;
+CF_EXPORT const CFStringRef kCFErrorUnderlyingErrorKey;
+CF_EXPORT const CFStringRef kCFErrorFilePathKey;
+
+CF_EXPORT CFErrorRef CFErrorCreate(CFAllocatorRef allocator, CFErrorDomain domain, CFIndex code, CFDictionaryRef userInfo);
+CF_EXPORT CFErrorDomain CFErrorGetDomain(CFErrorRef err);
+CF_EXPORT CFIndex CFErrorGetCode(CFErrorRef err);
+CF_EXPORT CFDictionaryRef CFErrorCopyUserInfo(CFErrorRef err);
+CF_EXPORT CFStringRef CFErrorCopyDescription(CFErrorRef err);
+CF_EXPORT CFStringRef CFErrorCopyFailureReason(CFErrorRef err);
+
+CF_EXTERN_C_END
+
+#endif /* __COREFOUNDATION_CFERROR__ */
