@@ -16,7 +16,7 @@ struct IMidiMsg
   uint8_t mData2;
 
   // The high nibble of the status byte.
-  enum EStatusMsg
+  enum EStatusMsg : int
   {
     kNone = 0,
     kNoteOff = 8,
@@ -29,7 +29,7 @@ struct IMidiMsg
   };
 
   // Controller numbers, the first data byte of a control change.
-  enum EControlChangeMsg
+  enum EControlChangeMsg : int
   {
     kBankSelect = 0,
     kModWheel = 1,

@@ -1,8 +1,9 @@
 #pragma once
 
-// Host application codes. The numbers are stable: they are compared against and
+// Host application codes (any int is a valid value to pass around; codes without an
+// entry are unknown). The numbers are stable: they are compared against and
 // stored by the wrappers, so new hosts only ever get new numbers.
-enum EHost
+enum EHost : int
 {
   kHostUninit = -1,  // not yet identified; never the result of a lookup
   kHostUnknown = 0,
