@@ -1,0 +1,4 @@
+#pragma once
+
+// Public classes and functions of the amp effect.
+#include "effect/AuDSP.h"
