@@ -15,3 +15,8 @@
 #include "plugin/IFxFactory.h"
 #include "plugin/IParam.h"
 #include "plugin/IPreset.h"
+#include "plugin/IMidiMsg.h"
+#include "plugin/IPlugHosts.h"
+#include "plugin/IPlugTrace.h"
+#include "plugin/IPlugUtilities.h"
+#include "plugin/ISysEx.h"
