@@ -421,7 +421,6 @@ private:
   void ConvertOutputs(int nFrames, bool accumulate);
   void PassThroughDouble(int nFrames);
   bool ApplyFXPParams(const ByteChunk* pIn, int pos);
-  bool WriteFileAtomically(const char* path, const ByteChunk* pData);
   bool PromptForFXFile(bool save, const char* defaultFileName, const char* ext, KIT_String* pPath);
 };
 
