@@ -10,7 +10,9 @@
 #include "plugin/containers/KIT_StringKeyedArray.h"
 #include "plugin/containers/KIT_TypedBuf.h"
 
+#include "plugin/Base64.h"
 #include "plugin/ByteChunk.h"
+#include "plugin/FileIO.h"
 #include "plugin/IFxBase.h"
 #include "plugin/IFxFactory.h"
 #include "plugin/IParam.h"
