@@ -271,7 +271,7 @@ private:
   ComponentResult GetParamName(AudioUnitParameterIDName* pName);
   ComponentResult GetClumpName(AudioUnitParameterNameInfo* pName);
   ComponentResult GetTextToValue(AudioUnitParameterValueFromString* pVFS);
-  ComponentResult GetElementName(AudioUnitScope scope, AudioUnitElement element, CFStringRef* pName);
+  ComponentResult GetElementLabel(AudioUnitScope scope, AudioUnitElement element, const char** pLabel);
   ComponentResult GetFactoryPresets(CFArrayRef* pArray);
   ComponentResult GetCocoaUI(AudioUnitCocoaViewInfo* pInfo);
   ComponentResult SetStreamFormat(AudioUnitScope scope, AudioUnitElement element,
