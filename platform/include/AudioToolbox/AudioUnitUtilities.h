@@ -73,8 +73,9 @@ OSStatus AUEventListenerRemoveEventType(AUEventListenerRef inListener, void* inO
    (unless a notification on another thread is already under way). */
 OSStatus AUListenerDispose(AUParameterListenerRef inListener);
 
-/* Sends the event to every matching registration except those of
-   inSendingListener with inSendingObject (both may be NULL). */
+/* Sends the event to every matching registration. When inSendingListener
+   is given, its own registrations are skipped: all of them when
+   inSendingObject is NULL, else those made with inSendingObject. */
 OSStatus AUEventListenerNotify(AUEventListenerRef inSendingListener, void* inSendingObject,
                                const AudioUnitEvent* inEvent);
 /* AUEventListenerNotify of a value change of inParameter. */

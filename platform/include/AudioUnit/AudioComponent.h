@@ -78,8 +78,10 @@ Boolean AudioComponentInstanceCanDo(AudioComponentInstance inInstance, SInt16 in
    before); kAudio_ParamError (-50) for a NULL or empty path;
    kAudio_FileNotFoundError (-43) when the path is not a bundle with a
    readable Info.plist; invalidComponentID when the Info.plist declares no
-   usable component. Where two registrations share a description, the
-   higher version is kept (the earlier one on a tie). */
+   usable component. Where two bundle components share a type, subtype and
+   manufacturer, the higher version is kept (the earlier one on a tie);
+   kAudioComponentErr_DuplicateDescription when every component of the
+   bundle lost that way. */
 OSStatus AudioComponentRegisterBundle(const char* inBundlePath);
 
 #ifdef __cplusplus
