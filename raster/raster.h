@@ -1,0 +1,10 @@
+#pragma once
+
+// The raster library: 32-bit bitmaps, per-pixel combining rules and blits.
+
+#include "raster/RAS_Pixel.h"
+#include "raster/RAS_Combine.h"
+#include "raster/RAS_Bitmap.h"
+#include "raster/RAS_SysBitmap.h"
+#include "raster/RAS_BitmapOps.h"
+#include "raster/RAS_Blit.h"
