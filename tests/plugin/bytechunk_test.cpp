@@ -1,3 +1,5 @@
+#include "AllocHooks.h"
+
 #include "plugin/Base64.h"
 #include "plugin/ByteChunk.h"
 #include "plugin/containers/KIT_String.h"
@@ -130,6 +132,24 @@ TEST(ByteChunk, ChunksAppendEvenToThemselves)
   EXPECT_EQ(b.GetData()[11], 0);
   b.Clear();
   EXPECT_EQ(b.Size(), 0);
+}
+
+TEST(ByteChunk, FailedAppendCopiesNothingAndReportsFailure)
+{
+  if (!kHooked) GTEST_SKIP() << "allocation hooks are off under sanitizers";
+  ByteChunk c;
+  const int32_t v = 7;
+  ASSERT_TRUE(c.Put(&v));
+  std::vector<unsigned char> big(5000, 0x11);
+  const std::string text(5000, 'x');
+  FailAfter fail(0);
+  EXPECT_FALSE(c.PutBytes(big.data(), (int)big.size()));
+  EXPECT_FALSE(c.PutStr(text.c_str()));
+  EXPECT_EQ(c.Size(), 4);  // a failed string append leaves no stray length either
+  int32_t back = 0;
+  EXPECT_EQ(c.Get(&back, 0), 4);
+  EXPECT_EQ(back, 7);
+  EXPECT_EQ(c.Resize(8000), 4);
 }
 
 TEST(Base64, EncodesAndDecodesTheStandardAlphabet)

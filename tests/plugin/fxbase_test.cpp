@@ -1,3 +1,4 @@
+#include "AllocHooks.h"
 #include "TestPlug.h"
 
 #include "plugin/IFxFactory.h"
@@ -10,68 +11,6 @@
 #include <cstdlib>
 #include <thread>
 #include <vector>
-
-// Allocation hooks: every malloc, calloc and realloc of the process is counted
-// and can be made to fail, so the tests can prove that the audio path
-// allocates nothing and that a failed resize changes nothing. The sanitizers
-// own the allocator, so under them the hooks are left out and those tests skip.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define ORVANTA_NO_MALLOC_HOOKS 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define ORVANTA_NO_MALLOC_HOOKS 1
-#endif
-#endif
-
-namespace
-{
-std::atomic<long> gAllocs{0};
-// Allocations still allowed before every further one fails; negative: no limit.
-std::atomic<long> gAllowedAllocs{-1};
-
-bool AllocationAllowed()
-{
-  ++gAllocs;
-  long left = gAllowedAllocs.load();
-  while (left >= 0)
-  {
-    if (left == 0) return false;
-    if (gAllowedAllocs.compare_exchange_weak(left, left - 1)) return true;
-  }
-  return true;
-}
-
-#ifndef ORVANTA_NO_MALLOC_HOOKS
-constexpr bool kHooked = true;
-#else
-constexpr bool kHooked = false;
-#endif
-
-struct FailAfter
-{
-  explicit FailAfter(long n) { gAllowedAllocs = n; }
-  ~FailAfter() { gAllowedAllocs = -1; }
-};
-}  // namespace
-
-#ifndef ORVANTA_NO_MALLOC_HOOKS
-extern "C" void* __libc_malloc(size_t);
-extern "C" void* __libc_calloc(size_t, size_t);
-extern "C" void* __libc_realloc(void*, size_t);
-
-extern "C" void* malloc(size_t n)
-{
-  return AllocationAllowed() ? __libc_malloc(n) : nullptr;
-}
-extern "C" void* calloc(size_t n, size_t s)
-{
-  return AllocationAllowed() ? __libc_calloc(n, s) : nullptr;
-}
-extern "C" void* realloc(void* p, size_t n)
-{
-  return AllocationAllowed() ? __libc_realloc(p, n) : nullptr;
-}
-#endif
 
 TEST(IFxBase, ConstructionParsesChannelIOAndSetsDefaults)
 {
