@@ -111,3 +111,43 @@ inline RAS_pixel OracleRulePx(int mode, RAS_pixel dst, RAS_pixel src, int w)
 {
   return OracleRule(mode, dst, ChanOf(src, 1), ChanOf(src, 2), ChanOf(src, 3), ChanOf(src, 0), w);
 }
+
+// The integer weight of an opacity for a mode, as every drawing call takes it.
+inline int OracleWeight(int mode, float alpha)
+{
+  if (alpha != alpha) return 0;
+  const double wd = (double)alpha * 256.0;
+  long long w = wd > 65536 ? 65536 : wd < -65536 ? -65536 : (long long)wd;
+  const int m = mode & 0xFF;
+  if (m == RAS_MODE_COPY || m == RAS_MODE_MUL) w = w < 0 ? 0 : w > 256 ? 256 : w;
+  return (int)w;
+}
+
+// One pixel combined by the rule of a mode at integer weight w.
+inline RAS_pixel OracleModePixel(int mode, int w, RAS_pixel dst, RAS_pixel src)
+{
+  const int m = mode & 0xFF;
+  const bool useAlpha = (mode & RAS_MODE_USE_ALPHA) != 0;
+  if (w == 0 || m > RAS_MODE_HSVADJUST) return dst;
+  if (m == RAS_MODE_HSVADJUST)
+  {
+    RAS_pixel out = dst;
+    const int a = ChanOf(src, 0);
+    const int ww = useAlpha ? Tz((long long)w * (a + 1), 256) : w;
+    _RAS_CombinePixelsHSVAdjust::doPix((unsigned char*)&out, ChanOf(src, 1), ChanOf(src, 2), ChanOf(src, 3), a, ww);
+    return out;
+  }
+  return OracleRulePx(mode, dst, src, w);
+}
+
+// What drawing src over dst with an opacity and mode gives in an unscaled
+// blit, the whole-word shortcuts for opaque and half copies included.
+inline RAS_pixel OracleBlitPixel(int mode, float alpha, RAS_pixel dst, RAS_pixel src)
+{
+  if (!(mode & RAS_MODE_USE_ALPHA) && (mode & 0xFF) == RAS_MODE_COPY)
+  {
+    if (alpha == 1.0f) return src;
+    if (alpha == 0.5f) return ((dst >> 1) & 0x7F7F7F7F) + ((src >> 1) & 0x7F7F7F7F);
+  }
+  return OracleModePixel(mode, OracleWeight(mode, alpha), dst, src);
+}
