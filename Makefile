@@ -42,8 +42,8 @@ bench: deps
 
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DORVANTA_SANITIZE=address,undefined -DORVANTA_FUZZ=ON
-	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	  -DORVANTA_SANITIZE=address,undefined -DORVANTA_FUZZ=ON -DORVANTA_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) --target fuzzers -j$(JOBS)
 
 fuzz-smoke: fuzz
 	./scripts/fuzz-smoke.sh $(FUZZ_BUILD) 20
