@@ -2,3 +2,5 @@
 
 // Public classes and functions of the amp effect.
 #include "effect/AuDSP.h"
+#include "effect/OrvantaChain.h"
+#include "effect/OrvantaNoise.h"

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "effect/OrvantaNoise.h"
+#include "effect/AuDSP.h"
+
+// The effect's whole audio path without any host wrapper: the filter plan, the
+// parameter-derived values, the noise table and the per-block processing.
+// Not thread-safe: the owner serialises set-up calls against Process.
+class OrvantaChain {
+public:
+  enum Channel { kClean = 0, kDirty = 1 };
+
+  // Maps Level (0..1) to the output gain: 0 at Level 0, about 0.0585 at 1.
+  static double LevelGain(double level);
+
+  // Full set-up at sampleRate with the given Low and High values, then the
+  // noise table. The level gain and drive amount are left as they are.
+  void Init(double sampleRate, double low, double high);
+
+  // Makes sampleRate the working rate; re-runs the full filter set-up (which
+  // clears every filter state) only when it differs from the last set-up's
+  // rate. Returns whether it did.
+  bool SetSampleRate(double sampleRate);
+
+  void SetLevel(double level) { mLevelGain = LevelGain(level); }
+  void SetDrive(double drive) { mDriveAmount = drive; }
+  // Re-initialise only their own tone filter; every state is kept.
+  void SetLow(double low);
+  void SetHigh(double high);
+
+  // Sums in[0] and in[1] to mono, runs the chosen channel (kDirty or kClean)
+  // and writes the same result to out[0] and out[1]. Every block adds the
+  // noise table from its start; a block longer than the table wraps around it.
+  // A block that ends in a non-finite output (a NaN or infinity came in)
+  // clears every filter state, so the poison does not stay in the recursions
+  // and the next block sounds again.
+  void Process(const double* const* in, double** out, int nFrames, int channel);
+
+  double WorkingSampleRate() const { return mWorkingSampleRate; }
+  double SetupSampleRate() const { return mSetupSampleRate; }
+  double LevelGainValue() const { return mLevelGain; }
+  double DriveAmount() const { return mDriveAmount; }
+  const AuDSP& Bank() const { return mDsp; }
+  const double* NoiseTable() const { return mNoise; }
+
+private:
+  void fullSetup();
+  void setupToneLow();
+  void setupToneHigh();
+
+  AuDSP mDsp;
+  double mLevelGain = 0.0;
+  double mDriveAmount = 0.0;
+  double mWorkingSampleRate = 0.0;
+  double mSetupSampleRate = 0.0;
+  double mLow = 0.5;
+  double mHigh = 0.5;
+  double mNoise[OrvantaNoise::kTableSize] = {};
+};
