@@ -39,7 +39,6 @@ CF_EXPORT UInt32 CFBundleGetVersionNumber(CFBundleRef bundle);
 CF_EXPORT CFStringRef CFBundleGetDevelopmentRegion(CFBundleRef bundle);
 /* Empty (not NULL) when the bundle has no readable Info.plist. */
 CF_EXPORT CFDictionaryRef CFBundleGetInfoDictionary(CFBundleRef bundle);
-CF_EXPORT CFDictionaryRef CFBundleGetLocalInfoDictionary(CFBundleRef bundle);
 CF_EXPORT CFTypeRef CFBundleGetValueForInfoDictionaryKey(CFBundleRef bundle, CFStringRef key);
 
 CF_EXPORT CFURLRef CFBundleCopySupportFilesDirectoryURL(CFBundleRef bundle);
