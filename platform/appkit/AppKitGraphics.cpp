@@ -12,6 +12,28 @@ const double NSFoundationVersionNumber = 1056.0;
 static std::atomic<long> gLookups{0};
 static thread_local CGContextRef tCurrentPort = nullptr;
 
+static bool IsOurs(CFTypeRef obj)
+{
+  const CGObject* o = static_cast<const CGObject*>(obj);
+  return o->magic == cf::kLiveMagic && o->typeID >= cgobj::kColorSpace;
+}
+
+CFTypeRef NSObjectRetain(CFTypeRef obj)
+{
+  if (!obj) return nullptr;
+  if (IsOurs(obj)) return cgobj::retain(static_cast<const CGObject*>(obj));
+  return CFRetain(obj);
+}
+
+void NSObjectRelease(CFTypeRef obj)
+{
+  if (!obj) return;
+  if (IsOurs(obj))
+    cgobj::release(static_cast<const CGObject*>(obj));
+  else
+    CFRelease(obj);
+}
+
 CTFontRef NSFontCreateWithNameSize(CFStringRef name, CGFloat size)
 {
   if (!name) return nullptr;

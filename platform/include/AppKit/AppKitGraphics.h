@@ -9,6 +9,12 @@
 #include <CoreGraphics/CoreGraphics.h>
 #include <CoreText/CoreText.h>
 
+// [obj retain] and [obj release]: for every object of the platform
+// (CoreFoundation, CoreGraphics and CoreText ones alike), as the objects
+// are toll-free bridged. Null is ignored.
+CFTypeRef NSObjectRetain(CFTypeRef obj);
+void NSObjectRelease(CFTypeRef obj);
+
 // NSFoundationVersionNumber: this stand-in reports the 10.9 Foundation.
 extern const double NSFoundationVersionNumber;
 
