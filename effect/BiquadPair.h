@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+// The per-frame code must end up in one loop body: a call there would force
+// the pipeline registers and filter copies out to memory.
+#define ORVANTA_ALWAYS_INLINE inline __attribute__((always_inline))
+
 // Two-lane double vectors (one SSE2 register). Lane arithmetic is plain IEEE
 // double arithmetic, so a lane gives exactly what the scalar code would.
 typedef double Dbl2 __attribute__((vector_size(16)));

@@ -26,6 +26,9 @@ void OrvantaChain::Init(double sampleRate, double low, double high) {
 }
 
 bool OrvantaChain::SetSampleRate(double sampleRate) {
+  // No filter can be designed at such a rate; keep the working set-up.
+  if (!std::isfinite(sampleRate) || sampleRate <= 0.0)
+    return false;
   mWorkingSampleRate = sampleRate;
   if (sampleRate == mSetupSampleRate)
     return false;

@@ -19,7 +19,8 @@ public:
 
   // Makes sampleRate the working rate; re-runs the full filter set-up (which
   // clears every filter state) only when it differs from the last set-up's
-  // rate. Returns whether it did.
+  // rate. Returns whether it did. A rate that is not finite and positive
+  // changes nothing.
   bool SetSampleRate(double sampleRate);
 
   void SetLevel(double level) { mLevelGain = LevelGain(level); }

@@ -65,7 +65,7 @@ struct ToneCabPipe {
 
   // m: the level-scaled amp output of frame i - 3. Writes frame i - 6.
   template <bool Guard>
-  inline void Step(const OrvantaPipeIo& io, int i, double m) {
+  ORVANTA_ALWAYS_INLINE void Step(const OrvantaPipeIo& io, int i, double m) {
     const double cab13 = seg4[0];
     Dbl2 v = seg3;
     if constexpr (Guard) {
@@ -140,7 +140,7 @@ struct DirtyPipe {
   }
 
   template <bool Guard>
-  inline void Step(const OrvantaPipeIo& io, int i) {
+  ORVANTA_ALWAYS_INLINE void Step(const OrvantaPipeIo& io, int i) {
     tail.Step<Guard>(io, i, seg2);
     if (!Guard || io.Has(i - 2)) {
       // TubeScreamerA low-pass and shelf | DriveA shelf.
@@ -207,7 +207,7 @@ struct CleanPipe {
   }
 
   template <bool Guard>
-  inline void Step(const OrvantaPipeIo& io, int i) {
+  ORVANTA_ALWAYS_INLINE void Step(const OrvantaPipeIo& io, int i) {
     tail.Step<Guard>(io, i, seg2);
     if (!Guard || io.Has(i - 2)) {
       // TubeScreamerC low-pass, shelf, x3 | CleanA shelf, x10.

@@ -1,0 +1,63 @@
+#include "effect/Orvanta.h"
+
+#include "effect/OrvantaIds.h"
+#include "plugin/IFxFactory.h"
+
+Orvanta::Orvanta(IFxInstanceInfo info)
+    : IFxAU(info, kNumParams, "1-1 2-2", kNumPresets, "Orvanta", "", "zerrantic", kOrvantaVersion,
+            OrvantaFourCC(kOrvantaSubtype), OrvantaFourCC(kOrvantaManufacturer), 0, false, false, false, 0) {
+  GetParam(kLevel)->InitDouble("Level", 0.5, 0.0, 1.0, 0.001, "", "", 1.0);
+  GetParam(kDrive)->InitDouble("Drive", 0.5, 0.0, 1.0, 0.001, "", "", 1.0);
+  GetParam(kLow)->InitDouble("Low", 0.5, 0.0, 1.0, 0.001, "", "", 1.0);
+  GetParam(kHigh)->InitDouble("High", 0.5, 0.0, 1.0, 0.001, "", "", 1.0);
+  IParam* channel = GetParam(kChannel);
+  channel->InitEnum("Channel", OrvantaChain::kDirty, 2, "", "");
+  channel->SetDisplayText(OrvantaChain::kClean, "Clean");
+  channel->SetDisplayText(OrvantaChain::kDirty, "Dirty");
+
+  // Level, Drive, Low, High as doubles, Channel as an int.
+  MakePreset("Dirty", 0.5, 0.3, 0.5, 0.5, 1);
+  MakePreset("Clean", 0.5, 0.1, 0.5, 0.5, 0);
+  // Asks for fourteen; the third slot is the last free one.
+  MakeDefaultPreset("Init", 14);
+
+  // The editor is not built yet, so none is attached.
+  Init();
+}
+
+void Orvanta::Init() {
+  OnParamChange(kLevel);
+  OnParamChange(kDrive);
+  OnParamChange(kChannel);
+  mChain.Init(GetSampleRate(), GetParam(kLow)->Value(), GetParam(kHigh)->Value());
+}
+
+void Orvanta::Reset() {
+  KIT_MutexLock lock(GetMutex());
+  mChain.SetSampleRate(GetSampleRate());
+}
+
+void Orvanta::OnParamChange(int paramIdx) {
+  KIT_MutexLock lock(GetMutex());
+  switch (paramIdx) {
+    case kLevel: mChain.SetLevel(GetParam(kLevel)->Value()); break;
+    case kDrive: mChain.SetDrive(GetParam(kDrive)->Value()); break;
+    case kLow: mChain.SetLow(GetParam(kLow)->Value()); break;
+    case kHigh: mChain.SetHigh(GetParam(kHigh)->Value()); break;
+    // The processing reads Channel itself at the start of every block.
+    default: break;
+  }
+}
+
+void Orvanta::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
+  // Truncated toward zero: a host may send a fractional value such as 0.7.
+  const int channel = GetParam(kChannel)->Int() == OrvantaChain::kDirty ? OrvantaChain::kDirty : OrvantaChain::kClean;
+  mChain.Process(inputs, outputs, nFrames, channel);
+}
+
+// Host UI thread (instance open); allocates.
+IFxBase* MakePlug() {
+  return MakePlugUnderFactoryMutex<Orvanta>(kOrvantaBundleID, kOrvantaViewClassName);
+}
+
+IFXAU_ENTRY_POINTS(Orvanta)

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "au/IFxAU.h"
+#include "effect/OrvantaChain.h"
+
+// The Orvanta amp effect: five parameters, three factory presets and the amp
+// chain (OrvantaChain), wrapped as an Audio Unit.
+class Orvanta : public IFxAU {
+public:
+  enum EParams { kLevel = 0, kDrive, kLow, kHigh, kChannel, kNumParams };
+  // "Dirty", "Clean" and one "Init" with the defaults.
+  static constexpr int kNumPresets = 3;
+
+  // Host UI thread (instance open, under the factory mutex); allocates.
+  explicit Orvanta(IFxInstanceInfo info);
+  // Host UI thread (instance close).
+  ~Orvanta() override = default;
+
+  // Derives level gain and drive from the parameters, sets every filter up at
+  // the plug-in's sample rate and fills the noise table. Host UI thread.
+  void Init();
+
+  // Host UI thread; takes the mutex. Re-runs the filter set-up (clearing every
+  // filter state) only when the sample rate changed; no allocation.
+  void Reset() override;
+  // Host UI or editor thread; takes the mutex; no allocation.
+  void OnParamChange(int paramIdx) override;
+  // Render thread, with the mutex held by the wrapper; no allocation, no lock.
+  // Sums both inputs, runs the channel the Channel parameter selects and
+  // writes the same result to both outputs.
+  void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
+
+  const OrvantaChain& Chain() const { return mChain; }
+
+private:
+  OrvantaChain mChain;
+};
