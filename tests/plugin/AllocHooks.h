@@ -23,7 +23,7 @@ std::atomic<long> gAllocs{0};
 // Allocations still allowed before every further one fails; negative: no limit.
 std::atomic<long> gAllowedAllocs{-1};
 
-bool AllocationAllowed()
+[[maybe_unused]] bool AllocationAllowed()
 {
   ++gAllocs;
   long left = gAllowedAllocs.load();
