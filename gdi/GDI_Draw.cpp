@@ -169,17 +169,15 @@ void PolyPolyline(HDC ctx, const POINT* pts, const int* counts, int n)
   CGContextStrokePath(g);
 }
 
+// The pixel's unit square is filled: a one-unit diagonal from corner to
+// corner, centred on the pixel's corner in this top-down space, would smear
+// the colour over four pixels at partial strength.
 void GDI_SetPixel(HDC ctx, int x, int y, int colour)
 {
   GDI_Context* c = Live(ctx);
   if (!c) return;
-  CGContextRef g = c->ctx;
-  CGContextSetRGBStrokeColor(g, GetRValue(colour) / 255.0, GetGValue(colour) / 255.0, GetBValue(colour) / 255.0, 1);
-  CGContextSetLineWidth(g, 1);
-  CGContextBeginPath(g);
-  CGContextMoveToPoint(g, x - 0.5, y - 0.5);
-  CGContextAddLineToPoint(g, x + 0.5, y + 0.5);
-  CGContextStrokePath(g);
+  gdi::SetFill(c->ctx, colour);
+  CGContextFillRect(c->ctx, CGRectMake(x, y, 1, 1));
 }
 
 void BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int mode)
