@@ -24,9 +24,10 @@ bool RAS_MemBitmap::resize(int w, int h)
 
   // 63 spare bytes let getBits() round up to a 64-byte boundary.
   const long long kSlack = 63;
-  long long size = 0;
-  if (w > 0 && h > 0) size = (((long long)w + m_linealign) & ~(long long)m_linealign) * h * 4;
-  if (size <= 0 || size > INT_MAX - kSlack)
+  long long pixels = 0;
+  if (w > 0 && h > 0) pixels = (((long long)w + m_linealign) & ~(long long)m_linealign) * h;
+  const long long size = pixels > (INT_MAX - kSlack) / 4 ? -1 : pixels * 4;
+  if (size <= 0)
   {
     free(m_fb);
     m_fb = nullptr;

@@ -206,7 +206,7 @@ void _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::span(RAS_pixel* d, con
 template <>
 void _RAS_BlitRow<_RAS_CombinePixelsClobberNoClamp>::row(RAS_pixel* d, const RAS_pixel* s, int n, int)
 {
-  memcpy(d, s, (size_t)n * sizeof(RAS_pixel));
+  if (n > 0) memcpy(d, s, (size_t)n * sizeof(RAS_pixel));
 }
 
 // Four 16-bit channel sums in one 64-bit word; at most 25 * 255 per channel,

@@ -12,6 +12,7 @@ static inline long long Step16(double v)
 {
   const double lim = 2147483648.0;
   const double f = v * 65536.0;
+  if (!(f == f)) return 0;
   return f >= lim ? (long long)lim : f <= -lim ? -(long long)lim : (long long)f;
 }
 
@@ -19,6 +20,7 @@ static inline long long Pos16(double v)
 {
   const double lim = 1152921504606846976.0;
   const double f = v * 65536.0;
+  if (!(f == f)) return 0;
   return f >= lim ? (long long)lim : f <= -lim ? -(long long)lim : (long long)f;
 }
 
@@ -157,8 +159,18 @@ static bool ClipWalk(RAS_IBitmap* dest, Walk* wk)
   return wk->dw >= 1 && wk->dh >= 1;
 }
 
+static bool AnyNaN(std::initializer_list<double> vs)
+{
+  for (double v : vs)
+    if (RAS_IsNaN(v)) return true;
+  return false;
+}
+
 static void RunWalk(RAS_IBitmap* dest, RAS_IBitmap* src, const Walk& wk, const int* box, float alpha, int mode)
 {
+  // Infinite arguments can still make NaN positions or steps (inf - inf,
+  // 0 * inf, sin(inf)): nothing is drawn.
+  if (AnyNaN({wk.s, wk.t, wk.dsdx, wk.dtdx, wk.dsdy, wk.dtdy, wk.dsdxdy, wk.dtdxdy})) return;
   const int w = RAS_LimitRuleWeight(mode, RAS_AlphaToWeight(alpha));
   if (w == 0) return;
   _RAS_DoPixFunc fn = nullptr;
@@ -190,13 +202,6 @@ static void RunWalk(RAS_IBitmap* dest, RAS_IBitmap* src, const Walk& wk, const i
   j.bilinear = (mode & 0xFF00) == RAS_FILTER_BILINEAR;
   j.doPix = fn;
   _RAS_Template_Blit3::deltaBlit(j);
-}
-
-static bool AnyNaN(std::initializer_list<double> vs)
-{
-  for (double v : vs)
-    if (RAS_IsNaN(v)) return true;
-  return false;
 }
 
 // Replaces src with a snapshot of it when it shares memory with dest.

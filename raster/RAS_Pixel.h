@@ -65,9 +65,11 @@ inline int RAS_LimitRuleWeight(int mode, int w)
 }
 
 // Float-to-integer conversion for coordinates: truncates toward zero and
-// saturates at the int range (callers reject NaN before converting).
+// saturates at the int range. Callers reject NaN before converting; should
+// one slip through it becomes 0 rather than undefined behaviour.
 inline int RAS_SatInt(double v)
 {
+  if (!(v == v)) return 0;
   if (v >= 2147483647.0) return 2147483647;
   if (v <= -2147483648.0) return (-2147483647 - 1);
   return (int)v;
@@ -78,6 +80,7 @@ inline int RAS_SatInt(double v)
 inline long long RAS_SatInt64(double v)
 {
   const double lim = 4611686018427387904.0; // 2^62
+  if (!(v == v)) return 0;
   if (v >= lim) return (long long)lim;
   if (v <= -lim) return -(long long)lim;
   return (long long)v;

@@ -12,6 +12,7 @@ static inline long long Step16(double v)
 {
   const double lim = 2147483648.0;
   const double f = v * 65536.0;
+  if (!(f == f)) return 0;
   return f >= lim ? (long long)lim : f <= -lim ? -(long long)lim : (long long)f;
 }
 
@@ -19,6 +20,7 @@ static inline long long Pos16(double v)
 {
   const double lim = 1152921504606846976.0; // 2^60
   const double f = v * 65536.0;
+  if (!(f == f)) return 0;
   return f >= lim ? (long long)lim : f <= -lim ? -(long long)lim : (long long)f;
 }
 
@@ -84,6 +86,8 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
     dh = -dh;
   }
   const double xadvance = sw / (double)dw, yadvance = sh / (double)dh;
+  // Infinite arguments can still make NaN positions (inf - inf): nothing is drawn.
+  if (RAS_IsNaN(sx + xadvance) || RAS_IsNaN(sy + yadvance) || RAS_IsNaN(sx + sw) || RAS_IsNaN(sy + sh)) return;
 
   // Source clip limits, from the rectangle itself (not from the start moved by
   // destination clipping below).

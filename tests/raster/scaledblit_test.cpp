@@ -234,6 +234,8 @@ TEST(ScaledBlit, FarOutNaNAndInfiniteCoordinates)
         RAS_ScaledBlit(&dst, &src, 0, i, i, 5, 0.0f, f, 4.0f, 3.0f, 1.0f, mode);
         RAS_ScaledBlit(&dst, &src, 1, 1, 7, i, 0.0f, 0.0f, f, f, 0.5f, mode);
         RAS_ScaledBlit(&dst, &src, i, i, i, i, f, f, f, f, f, mode);
+        // Infinities that cancel make NaN positions: nothing is drawn.
+        RAS_ScaledBlit(&dst, &src, i, 0, 5, 5, inf, -inf, -inf, inf, 1.0f, mode);
         if (f != f)
         {
           RAS_Clear(&dst, 0x01020304);
