@@ -1,0 +1,665 @@
+// orvanta-render: processes audio files through the Orvanta Audio Unit the way
+// a digital audio workstation does, using nothing but the platform's host API:
+// the component is discovered and opened, formats, sample rate and maximum
+// frames are set, input is fed through a render callback, and the unit is
+// initialised, rendered block by block, uninitialised and closed.
+
+#include "hosts/AupresetFile.h"
+#include "hosts/HostUnit.h"
+#include "hosts/StagedFile.h"
+
+#include <sndfile.h>
+
+#include <limits.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kProg = "orvanta-render";
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr int kMaxBlock = 65536;
+
+struct Options
+{
+  std::string input, output;
+  std::string preset;
+  std::vector<std::pair<std::string, std::string>> sets;
+  int block = 512;
+  bool bypass = false;
+  bool list = false;
+  bool quiet = false;
+  std::string loadState, saveState;
+
+  bool Renders() const { return !input.empty(); }
+};
+
+[[gnu::format(printf, 1, 2)]] int Fail(const char* fmt, ...)
+{
+  va_list ap;
+  va_start(ap, fmt);
+  fprintf(stderr, "%s: ", kProg);
+  vfprintf(stderr, fmt, ap);
+  fputc('\n', stderr);
+  va_end(ap);
+  return kExitFailure;
+}
+
+int Fail(const std::string& message) { return Fail("%s", message.c_str()); }
+
+void PrintHelp()
+{
+  printf(
+    "usage: %s [options] INPUT OUTPUT\n"
+    "       %s [options] --list | --save-state FILE\n"
+    "Renders INPUT (any format libsndfile reads, mono or stereo, at its own sample\n"
+    "rate) through the Orvanta Audio Unit into OUTPUT, two channels, 32-bit float\n"
+    "WAV unless OUTPUT's extension names another format libsndfile writes (.aiff,\n"
+    ".flac, .caf, .w64, .rf64, .ogg, ...). OUTPUT appears only once it is complete.\n"
+    "\n"
+    "options:\n"
+    "  --preset NAME        start from the factory preset NAME\n"
+    "  --load-state FILE    restore a saved state (.aupreset property list)\n"
+    "  --set NAME=VALUE     set a parameter (repeatable); VALUE is a real value or,\n"
+    "                       for a parameter with named values, one of its names\n"
+    "  --block N            frames per render call, 1 to %d (default 512)\n"
+    "  --bypass             render with the effect bypassed\n"
+    "  --save-state FILE    write the resulting state as an .aupreset property list\n"
+    "  --list               list parameters, presets, channel configurations,\n"
+    "                       latency and tail (after the options above are applied)\n"
+    "  --quiet              no progress bar and no summary\n"
+    "  --help               this text\n"
+    "Options apply in this order: preset, saved state, --set values. Without INPUT\n"
+    "and OUTPUT nothing is rendered: --list and --save-state still work.\n"
+    "The component is found through AUDIO_COMPONENT_PATH; when that is not set,\n"
+    "the folders around this program's own are searched.\n"
+    "Exit status: 0 done, 1 failed, 2 bad command line.\n",
+    kProg, kProg, kMaxBlock);
+}
+
+bool ParseInt(const std::string& s, int* out)
+{
+  const char* b = s.data();
+  const char* e = b + s.size();
+  auto r = std::from_chars(b, e, *out);
+  return r.ec == std::errc() && r.ptr == e;
+}
+
+// Locale-independent: a decimal point is a point whatever the environment says.
+bool ParseNumber(const std::string& s, double* out)
+{
+  const char* b = s.data();
+  const char* e = b + s.size();
+  if (b != e && *b == '+') ++b;
+  auto r = std::from_chars(b, e, *out, std::chars_format::general);
+  return b != e && r.ec == std::errc() && r.ptr == e && std::isfinite(*out);
+}
+
+std::string Join(const std::vector<std::string>& v)
+{
+  std::string s;
+  for (const std::string& x : v) s += (s.empty() ? "" : ", ") + x;
+  return s;
+}
+
+std::string Number(double v)
+{
+  char buf[32];
+  snprintf(buf, sizeof(buf), "%g", v);
+  return buf;
+}
+
+std::string RangeText(const HostParameter& p) { return Number(p.minValue) + " to " + Number(p.maxValue); }
+
+// Usage errors are caught before anything is opened.
+int ParseArgs(int argc, char** argv, Options* o)
+{
+  std::vector<std::string> positional;
+  bool optionsDone = false;
+  for (int i = 1; i < argc; ++i)
+  {
+    std::string a = argv[i];
+    if (optionsDone || a == "-" || a.empty() || a[0] != '-')
+    {
+      positional.push_back(a);
+      continue;
+    }
+    if (a == "--")
+    {
+      optionsDone = true;
+      continue;
+    }
+    // Both "--opt VALUE" and "--opt=VALUE".
+    std::string inlineValue;
+    bool hasInline = false;
+    const size_t eq = a.find('=');
+    if (a.compare(0, 2, "--") == 0 && eq != std::string::npos)
+    {
+      inlineValue = a.substr(eq + 1);
+      a = a.substr(0, eq);
+      hasInline = true;
+    }
+    auto value = [&](std::string* out) -> bool {
+      if (hasInline) *out = inlineValue;
+      else if (i + 1 < argc) *out = argv[++i];
+      if (out->empty()) Fail("%s needs a value (see --help)", a.c_str());
+      return !out->empty();
+    };
+    auto flag = [&]() -> bool {
+      if (hasInline) Fail("%s takes no value", a.c_str());
+      return !hasInline;
+    };
+    if (a == "--help" || a == "-h")
+    {
+      PrintHelp();
+      return -1;
+    }
+    if (a == "--list" || a == "--quiet" || a == "-q" || a == "--bypass")
+    {
+      if (!flag()) return kExitUsage;
+      if (a == "--list") o->list = true;
+      else if (a == "--bypass") o->bypass = true;
+      else o->quiet = true;
+      continue;
+    }
+    std::string v;
+    if (a == "--preset" || a == "--load-state" || a == "--save-state" || a == "--set" || a == "--block")
+    {
+      if (!value(&v)) return kExitUsage;
+    }
+    else
+    {
+      Fail("unknown option %s (see --help)", a.c_str());
+      return kExitUsage;
+    }
+    if (a == "--preset") o->preset = v;
+    else if (a == "--load-state") o->loadState = v;
+    else if (a == "--save-state") o->saveState = v;
+    else if (a == "--set")
+    {
+      const size_t sep = v.find('=');
+      if (sep == std::string::npos || sep == 0 || sep + 1 == v.size())
+      {
+        Fail("--set needs NAME=VALUE, got \"%s\"", v.c_str());
+        return kExitUsage;
+      }
+      o->sets.emplace_back(v.substr(0, sep), v.substr(sep + 1));
+    }
+    else if (!ParseInt(v, &o->block) || o->block < 1 || o->block > kMaxBlock)
+    {
+      Fail("--block needs a whole number of frames from 1 to %d, got \"%s\"", kMaxBlock, v.c_str());
+      return kExitUsage;
+    }
+  }
+  if (positional.empty())
+  {
+    if (!o->list && o->saveState.empty())
+    {
+      Fail("expected INPUT and OUTPUT (see --help)");
+      return kExitUsage;
+    }
+    return 0;
+  }
+  if (positional.size() != 2)
+  {
+    Fail(positional.size() == 1 ? "expected OUTPUT after INPUT (see --help)" : "too many files: expected INPUT and OUTPUT");
+    return kExitUsage;
+  }
+  o->input = positional[0];
+  o->output = positional[1];
+  return 0;
+}
+
+// libsndfile's messages end in a full stop; ours continue after them.
+std::string SndfileError(SNDFILE* f)
+{
+  std::string s = sf_strerror(f);
+  while (!s.empty() && (s.back() == '.' || s.back() == '\n')) s.pop_back();
+  return s;
+}
+
+// Plain file-system failures get the system's words rather than libsndfile's.
+int CheckReadable(const std::string& path)
+{
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return Fail("cannot read %s: %s", path.c_str(), strerror(errno));
+  if (S_ISDIR(st.st_mode)) return Fail("cannot read %s: it is a folder", path.c_str());
+  if (access(path.c_str(), R_OK) != 0) return Fail("cannot read %s: %s", path.c_str(), strerror(errno));
+  return 0;
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+  if (a == b) return true;
+  struct stat sa, sb;
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+// Writing one file over another the same run reads would destroy it.
+int CheckDistinctFiles(const Options& o)
+{
+  if (o.Renders())
+  {
+    if (SameFile(o.input, o.output)) return Fail("OUTPUT %s is the same file as INPUT; choose another output", o.output.c_str());
+    if (!o.loadState.empty() && SameFile(o.loadState, o.output))
+      return Fail("OUTPUT %s is the state file given to --load-state; choose another output", o.output.c_str());
+  }
+  if (!o.saveState.empty())
+  {
+    if (o.Renders() && SameFile(o.saveState, o.input))
+      return Fail("--save-state %s is the same file as INPUT; choose another file", o.saveState.c_str());
+    if (o.Renders() && SameFile(o.saveState, o.output))
+      return Fail("--save-state %s is the same file as OUTPUT; choose another file", o.saveState.c_str());
+  }
+  return 0;
+}
+
+bool ParseValue(const HostParameter& p, const std::string& text, double* value, std::string* error)
+{
+  double v = 0;
+  if (ParseNumber(text, &v))
+  {
+    if (p.IsDiscrete() && v != std::floor(v))
+    {
+      *error = "value " + text + " for " + p.name + " must be a whole number from " + RangeText(p) +
+               (p.valueNames.empty() ? "" : " or one of: " + Join(p.valueNames));
+      return false;
+    }
+    if ((float)v < p.minValue || (float)v > p.maxValue)
+    {
+      *error = "value " + text + " for " + p.name + " is out of range (" + RangeText(p) + ")";
+      return false;
+    }
+    *value = v;
+    return true;
+  }
+  for (size_t i = 0; i < p.valueNames.size(); ++i)
+  {
+    if (strcasecmp(p.valueNames[i].c_str(), text.c_str()) != 0) continue;
+    *value = (double)i;
+    return true;
+  }
+  if (p.valueNames.empty())
+    *error = "value \"" + text + "\" for " + p.name + " is not a number (range " + RangeText(p) + ")";
+  else
+    *error = "value \"" + text + "\" for " + p.name + " is neither a number from " + RangeText(p) +
+             " nor one of: " + Join(p.valueNames);
+  return false;
+}
+
+// Preset, saved state, then single parameters: each later step refines the one before.
+int ApplySettings(HostUnit& unit, const Options& o)
+{
+  std::string error;
+  if (!o.preset.empty())
+  {
+    const HostPreset* preset = unit.FindPreset(o.preset);
+    if (!preset)
+    {
+      std::vector<std::string> names;
+      for (const HostPreset& p : unit.Presets()) names.push_back(p.name);
+      return Fail("unknown preset \"%s\"; valid presets: %s", o.preset.c_str(), Join(names).c_str());
+    }
+    if (!unit.SelectPreset(*preset, &error)) return Fail(error);
+  }
+  if (!o.loadState.empty())
+  {
+    CFDictionaryRef state = nullptr;
+    if (!ReadAupreset(o.loadState, &state, &error)) return Fail(error);
+    bool ok = CheckAupreset(state, unit.Description(), o.loadState, &error) && unit.RestoreState(state, &error);
+    CFRelease(state);
+    if (!ok) return Fail(error);
+  }
+  for (const auto& [name, text] : o.sets)
+  {
+    const HostParameter* p = unit.FindParameter(name);
+    if (!p)
+    {
+      std::vector<std::string> names;
+      for (const HostParameter& q : unit.Parameters()) names.push_back(q.name);
+      return Fail("unknown parameter \"%s\"; valid parameters: %s", name.c_str(), Join(names).c_str());
+    }
+    double v = 0;
+    if (!ParseValue(*p, text, &v, &error) || !unit.SetParameter(*p, v, &error)) return Fail(error);
+  }
+  if (o.bypass && !unit.SetBypass(true, &error)) return Fail(error);
+  return 0;
+}
+
+std::string UnitText(const HostParameter& p)
+{
+  switch (p.unit)
+  {
+    case kAudioUnitParameterUnit_Generic: return "generic";
+    case kAudioUnitParameterUnit_Indexed: return "indexed";
+    case kAudioUnitParameterUnit_Boolean: return "on/off";
+    case kAudioUnitParameterUnit_Percent: return "%";
+    case kAudioUnitParameterUnit_Seconds: return "s";
+    case kAudioUnitParameterUnit_Hertz: return "Hz";
+    case kAudioUnitParameterUnit_Decibels: return "dB";
+    case kAudioUnitParameterUnit_LinearGain: return "linear gain";
+    case kAudioUnitParameterUnit_Milliseconds: return "ms";
+    case kAudioUnitParameterUnit_CustomUnit: return p.unitName.empty() ? "custom" : p.unitName;
+    default: return "unit " + std::to_string((int)p.unit);
+  }
+}
+
+void List(const HostUnit& unit)
+{
+  const AudioComponentDescription& d = unit.Description();
+  printf("%s (%s %s %s), version %u.%u.%u\n", unit.Name().empty() ? "(unnamed)" : unit.Name().c_str(),
+         TextFromCode(d.componentType).c_str(), TextFromCode(d.componentSubType).c_str(),
+         TextFromCode(d.componentManufacturer).c_str(), (unsigned)(unit.Version() >> 16),
+         (unsigned)((unit.Version() >> 8) & 0xFF), (unsigned)(unit.Version() & 0xFF));
+  printf("Parameters (name: range, unit, current value):\n");
+  for (const HostParameter& p : unit.Parameters())
+  {
+    printf("  %-8s %s, %s, now %s", (p.name + ":").c_str(), RangeText(p).c_str(), UnitText(p).c_str(),
+           unit.ValueText(p).c_str());
+    if (!p.valueNames.empty())
+    {
+      printf("; values");
+      for (size_t i = 0; i < p.valueNames.size(); ++i) printf(" %zu \"%s\"", i, p.valueNames[i].c_str());
+    }
+    printf("\n");
+  }
+  printf("Factory presets:\n");
+  for (const HostPreset& p : unit.Presets()) printf("  %d \"%s\"\n", (int)p.number, p.name.c_str());
+  printf("Channel configurations (in -> out):");
+  const std::vector<AUChannelInfo> configs = unit.ChannelConfigurations();
+  for (size_t i = 0; i < configs.size(); ++i)
+    printf("%s %d -> %d", i ? "," : "", (int)configs[i].inChannels, (int)configs[i].outChannels);
+  printf("\nLatency: %g s\nTail: %g s\n", unit.LatencySeconds(), unit.TailSeconds());
+}
+
+// The input side: the unit pulls each block of the file through this callback.
+struct Feed
+{
+  std::vector<float> interleaved;  // the current block, as read from the file
+  UInt32 fileChannels = 1;
+  UInt32 frames = 0;               // frames of the block that hold audio
+};
+
+// Called by the unit from inside AudioUnitRender, on the program's thread; no locks, no allocation.
+OSStatus FeedInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
+                   AudioBufferList* io)
+{
+  const Feed* feed = (const Feed*)refCon;
+  if (!io) return kAudio_ParamError;
+  for (UInt32 b = 0; b < io->mNumberBuffers; ++b)
+  {
+    AudioBuffer& buf = io->mBuffers[b];
+    float* dst = (float*)buf.mData;
+    if (!dst || buf.mDataByteSize < frames * sizeof(float)) return kAudio_ParamError;
+    const UInt32 ch = std::min(b, feed->fileChannels - 1);
+    const UInt32 n = std::min(frames, feed->frames);
+    for (UInt32 i = 0; i < n; ++i) dst[i] = feed->interleaved[(size_t)i * feed->fileChannels + ch];
+    std::fill(dst + n, dst + frames, 0.0f);
+    buf.mDataByteSize = frames * sizeof(float);
+  }
+  return noErr;
+}
+
+std::string Lower(std::string s)
+{
+  for (char& c : s) c = (char)tolower((unsigned char)c);
+  return s;
+}
+
+// The major format libsndfile lists for OUTPUT's extension (WAV when none is
+// known), with the best sample type it can write there: 32-bit float where the
+// format holds it, else 24- or 16-bit integers, else its own lossy coding.
+int OutputFormatFor(const std::string& path)
+{
+  std::string ext;
+  const size_t dot = path.rfind('.');
+  if (dot != std::string::npos && path.find('/', dot) == std::string::npos) ext = Lower(path.substr(dot + 1));
+  if (ext == "aif" || ext == "aifc") ext = "aiff";
+  if (ext == "ogg") ext = "oga";
+  int major = SF_FORMAT_WAV;
+  int count = 0;
+  sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof(count));
+  for (int i = 0; i < count && !ext.empty(); ++i)
+  {
+    SF_FORMAT_INFO info{};
+    info.format = i;
+    if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof(info)) == 0 && info.extension && ext == info.extension)
+    {
+      major = info.format & SF_FORMAT_TYPEMASK;
+      break;
+    }
+  }
+  for (int sub : {SF_FORMAT_FLOAT, SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_VORBIS, SF_FORMAT_OPUS,
+                  SF_FORMAT_MPEG_LAYER_III})
+  {
+    SF_INFO probe{};
+    probe.samplerate = 48000;
+    probe.channels = 2;
+    probe.format = major | sub;
+    if (sf_format_check(&probe)) return major | sub;
+  }
+  return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+}
+
+class Progress
+{
+public:
+  Progress(bool enabled, sf_count_t total, double rate)
+    : mEnabled(enabled), mTotal(total), mRate(rate)
+  {
+  }
+
+  void Update(sf_count_t done)
+  {
+    if (!mEnabled) return;
+    const int step = mTotal > 0 ? (int)(1000.0 * (double)done / (double)mTotal) : (int)((double)done / mRate);
+    if (step == mLast) return;
+    mLast = step;
+    if (mTotal > 0)
+    {
+      const int width = 40;
+      const int filled = std::min(width, (int)((double)done / (double)mTotal * width));
+      fprintf(stderr, "\r[%.*s%*s] %5.1f%%", filled, "========================================", width - filled, "",
+              step / 10.0);
+    }
+    else
+      fprintf(stderr, "\r%.0f s rendered", (double)done / mRate);
+    fflush(stderr);
+  }
+
+  // Leaves the terminal line empty for what follows.
+  void Clear()
+  {
+    if (mEnabled && mLast >= 0) fprintf(stderr, "\r\033[K");
+    fflush(stderr);
+  }
+
+private:
+  bool mEnabled;
+  sf_count_t mTotal;
+  double mRate;
+  int mLast = -1;
+};
+
+// Hosts on the platform find components in their system folders; a build tree
+// has the bundle next to its bin/ folder, so that is searched when nothing is set.
+void DefaultComponentPath(const char* argv0)
+{
+  if (getenv("AUDIO_COMPONENT_PATH")) return;
+  char exe[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+  std::string dir;
+  if (n > 0)
+  {
+    exe[n] = 0;
+    dir = FolderOf(exe);
+  }
+  else
+    dir = FolderOf(argv0);
+  const std::string path = FolderOf(dir) + ":" + dir;
+  setenv("AUDIO_COMPONENT_PATH", path.c_str(), 0);
+}
+
+struct RenderResult
+{
+  sf_count_t frames = 0;
+  float peak = 0.0f;
+  double seconds = 0.0;
+};
+
+int Render(HostUnit& unit, const Options& o, SNDFILE* in, const SF_INFO& inInfo, StagedFile& out, RenderResult* result)
+{
+  std::string error;
+  int unitOut = 0;
+  if (!unit.OutputChannelsFor(inInfo.channels, &unitOut))
+    return Fail("the unit has no configuration for %d-channel input", inInfo.channels);
+  Feed feed;
+  feed.fileChannels = (UInt32)inInfo.channels;
+  feed.interleaved.assign((size_t)o.block * (size_t)inInfo.channels, 0.0f);
+  if (!unit.Prepare((double)inInfo.samplerate, (UInt32)inInfo.channels, (UInt32)unitOut, (UInt32)o.block, FeedInput,
+                    &feed, &error))
+    return Fail(error);
+
+  if (!out.Create(&error)) return Fail(error);
+  SF_INFO outInfo{};
+  outInfo.samplerate = inInfo.samplerate;
+  outInfo.channels = 2;
+  outInfo.format = OutputFormatFor(o.output);
+  SNDFILE* sf = sf_open_fd(out.Descriptor(), SFM_WRITE, &outInfo, SF_FALSE);
+  if (!sf) return Fail("cannot write %s: %s", o.output.c_str(), SndfileError(nullptr).c_str());
+  // Integer formats wrap samples beyond full scale unless told to clip them.
+  if ((outInfo.format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT) sf_command(sf, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+
+  std::vector<std::vector<float>> channels((size_t)unitOut, std::vector<float>((size_t)o.block));
+  std::vector<UInt8> ablStorage(offsetof(AudioBufferList, mBuffers) + (size_t)unitOut * sizeof(AudioBuffer));
+  AudioBufferList* abl = (AudioBufferList*)ablStorage.data();
+  std::vector<float> interleaved((size_t)o.block * 2);
+  Progress progress(!o.quiet && isatty(STDERR_FILENO), inInfo.frames, inInfo.samplerate);
+  const auto start = std::chrono::steady_clock::now();
+  bool ok = true;
+  for (;;)
+  {
+    const sf_count_t got = sf_readf_float(in, feed.interleaved.data(), o.block);
+    if (got < 0 || (got == 0 && sf_error(in) != SF_ERR_NO_ERROR))
+    {
+      ok = !Fail("cannot read %s: %s", o.input.c_str(), SndfileError(in).c_str());
+      break;
+    }
+    if (got == 0) break;
+    feed.frames = (UInt32)got;
+    abl->mNumberBuffers = (UInt32)unitOut;
+    for (int c = 0; c < unitOut; ++c)
+      abl->mBuffers[c] = AudioBuffer{1, (UInt32)(got * (sf_count_t)sizeof(float)), channels[(size_t)c].data()};
+    const OSStatus err = unit.Render((UInt32)got, abl);
+    if (err)
+    {
+      ok = !Fail("the unit failed to render at frame %lld (status %d)", (long long)result->frames, (int)err);
+      break;
+    }
+    // The unit may have pointed the buffers at its own memory.
+    const float* left = (const float*)abl->mBuffers[0].mData;
+    const float* right = (const float*)abl->mBuffers[std::min(1, unitOut - 1)].mData;
+    float peak = result->peak;
+    for (sf_count_t i = 0; i < got; ++i)
+    {
+      interleaved[(size_t)i * 2] = left[i];
+      interleaved[(size_t)i * 2 + 1] = right[i];
+      peak = std::max(peak, std::max(std::fabs(left[i]), std::fabs(right[i])));
+    }
+    result->peak = peak;
+    if (sf_writef_float(sf, interleaved.data(), got) != got)
+    {
+      ok = !Fail("cannot write %s: %s", o.output.c_str(), SndfileError(sf).c_str());
+      break;
+    }
+    result->frames += got;
+    progress.Update(result->frames);
+  }
+  if (sf_close(sf) != 0 && ok) ok = !Fail("cannot write %s: %s", o.output.c_str(), SndfileError(nullptr).c_str());
+  result->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  progress.Clear();
+  return ok ? 0 : kExitFailure;
+}
+
+void PrintSummary(const Options& o, const RenderResult& r, double rate)
+{
+  const double audio = (double)r.frames / rate;
+  const double factor = r.seconds > 0 ? audio / r.seconds : 0.0;
+  const double peakDb = r.peak > 0.0f ? 20.0 * std::log10((double)r.peak) : -INFINITY;
+  printf("%s: %lld frames, %.2f s of audio, real-time factor %.*fx, output peak %.1f dBFS\n", o.output.c_str(),
+         (long long)r.frames, audio, factor < 10 ? 1 : 0, factor, peakDb);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  Options o;
+  const int parsed = ParseArgs(argc, argv, &o);
+  if (parsed == -1) return 0;
+  if (parsed) return parsed;
+  if (const int bad = CheckDistinctFiles(o)) return bad;
+  InstallStagedFileCleanup();
+  DefaultComponentPath(argv[0]);
+
+  SF_INFO inInfo{};
+  SNDFILE* in = nullptr;
+  if (o.Renders())
+  {
+    if (const int bad = CheckReadable(o.input)) return bad;
+    in = sf_open(o.input.c_str(), SFM_READ, &inInfo);
+    if (!in) return Fail("cannot read %s: not an audio file libsndfile reads (%s)", o.input.c_str(), SndfileError(nullptr).c_str());
+    if (inInfo.channels < 1 || inInfo.channels > 2 || inInfo.samplerate <= 0)
+    {
+      sf_close(in);
+      if (inInfo.samplerate <= 0) return Fail("cannot read %s: it has no usable sample rate", o.input.c_str());
+      return Fail("%s has %d channels; only mono and stereo input is supported", o.input.c_str(), inInfo.channels);
+    }
+  }
+
+  int status = 0;
+  {
+    HostUnit unit;
+    std::string error;
+    AudioComponentDescription desc{kAudioUnitType_Effect, CodeFromText("orv5"), CodeFromText("Zrnt"), 0, 0};
+    if (!unit.Open(desc, &error)) status = Fail(error);
+    if (!status) status = ApplySettings(unit, o);
+    if (!status && o.list) List(unit);
+
+    StagedFile state(o.saveState);
+    if (!status && !o.saveState.empty())
+    {
+      // Written before the render, so an unwritable state file is known before the long part.
+      CFPropertyListRef dict = nullptr;
+      std::vector<UInt8> bytes;
+      bool ok = unit.CopyState(&dict, &error) && EncodeAupreset(dict, &bytes, &error);
+      if (dict) CFRelease(dict);
+      ok = ok && state.Create(&error) && state.Write(bytes.data(), bytes.size(), &error);
+      if (!ok) status = Fail(error);
+    }
+
+    StagedFile output(o.output);
+    RenderResult result;
+    if (!status && o.Renders()) status = Render(unit, o, in, inInfo, output, &result);
+    if (!status && !o.saveState.empty() && !state.Commit(&error)) status = Fail(error);
+    if (!status && o.Renders() && !output.Commit(&error)) status = Fail(error);
+    if (!status && o.Renders() && !o.quiet) PrintSummary(o, result, inInfo.samplerate);
+  }
+  if (in) sf_close(in);
+  return status;
+}
