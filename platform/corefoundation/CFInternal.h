@@ -174,6 +174,10 @@ CF_PRIVATE bool isPropertyListObject(CFTypeRef cf, int depth);
 
 constexpr int kMaxPropertyListDepth = 256;
 
+// Whether untrusted bytes may be handed to libplist (see CFPropertyListGuard.cpp).
+CF_PRIVATE bool xmlPropertyListIsSafe(const UInt8* bytes, CFIndex length);
+CF_PRIVATE bool binaryPropertyListIsSafe(const UInt8* bytes, CFIndex length);
+
 } // namespace cf
 
 // Object layouts. They are complete here so the types can reach into each

@@ -410,9 +410,17 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataR
             return nullptr;
         }
         found = kCFPropertyListBinaryFormat_v1_0;
+        if (!binaryPropertyListIsSafe(bytes, length)) {
+            setError(error, kCFPropertyListReadCorruptError, "The binary property list is damaged or too deeply nested");
+            return nullptr;
+        }
         plist_from_bin(reinterpret_cast<const char*>(bytes), static_cast<uint32_t>(length), &root);
     } else if (looksLikeXML(bytes, length)) {
         found = kCFPropertyListXMLFormat_v1_0;
+        if (!xmlPropertyListIsSafe(bytes, length)) {
+            setError(error, kCFPropertyListReadCorruptError, "The XML property list is damaged or too deeply nested");
+            return nullptr;
+        }
         plist_from_xml(reinterpret_cast<const char*>(bytes), static_cast<uint32_t>(length), &root);
     } else {
         // The old OpenStep text format is not read.

@@ -1,0 +1,312 @@
+// Checks run on untrusted property-list bytes before libplist sees them.
+// libplist recurses once per nesting level, both when parsing and when
+// freeing, so a deeply nested document overflows the stack; a binary document
+// can also share one object many times (which libplist copies out in full)
+// or refer to itself. Its XML reader also accepts numbers and dates that
+// overflow or carry trailing junk and silently yields a different value.
+// These scans refuse all of that without building anything.
+#include "corefoundation/CFInternal.h"
+
+#include <charconv>
+#include <cstring>
+#include <vector>
+
+namespace cf {
+namespace {
+
+// Most nodes a binary document may expand to once shared objects are copied out.
+constexpr uint64_t kMaxExpandedNodes = 1u << 20;
+
+bool startsWith(const UInt8* p, const UInt8* end, const char* text) {
+    size_t n = strlen(text);
+    return static_cast<size_t>(end - p) >= n && memcmp(p, text, n) == 0;
+}
+
+const UInt8* findText(const UInt8* p, const UInt8* end, const char* text) {
+    size_t n = strlen(text);
+    for (; static_cast<size_t>(end - p) >= n; ++p) {
+        if (memcmp(p, text, n) == 0)
+            return p;
+    }
+    return nullptr;
+}
+
+std::string_view trim(std::string_view s) {
+    auto space = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && space(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && space(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool validInteger(std::string_view text) {
+    text = trim(text);
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    if (text.empty())
+        return false;
+    uint64_t magnitude = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return false;
+    const uint64_t limit = negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX);
+    return magnitude <= limit;
+}
+
+bool validReal(std::string_view text) {
+    text = trim(text);
+    if (!text.empty() && text[0] == '+')
+        text.remove_prefix(1);
+    if (text.empty())
+        return false;
+    double value = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+// The published form: YYYY-MM-DDTHH:MM:SSZ.
+bool validDate(std::string_view text) {
+    text = trim(text);
+    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+        text[16] != ':' || text[19] != 'Z')
+        return false;
+    auto field = [&](size_t at, size_t n, int lo, int hi) {
+        int v = 0;
+        for (size_t i = at; i < at + n; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+            v = v * 10 + (text[i] - '0');
+        }
+        return v >= lo && v <= hi;
+    };
+    return field(0, 4, 0, 9999) && field(5, 2, 1, 12) && field(8, 2, 1, 31) && field(11, 2, 0, 23) &&
+           field(14, 2, 0, 59) && field(17, 2, 0, 60);
+}
+
+uint64_t readBigEndian(const UInt8* p, int n) {
+    uint64_t v = 0;
+    for (int i = 0; i < n; ++i)
+        v = v << 8 | p[i];
+    return v;
+}
+
+struct BinaryDocument {
+    const UInt8* bytes;
+    uint64_t objectsEnd; // objects lie before the offset table
+    int offsetSize;
+    int refSize;
+    uint64_t count;
+    uint64_t offsetTable;
+
+    uint64_t offsetOf(uint64_t object) const {
+        return readBigEndian(bytes + offsetTable + object * static_cast<uint64_t>(offsetSize), offsetSize);
+    }
+};
+
+// Reads a length that follows a marker whose low nibble is 0xF: an integer object.
+bool readLength(const BinaryDocument& doc, uint64_t& at, uint64_t& length) {
+    if (at >= doc.objectsEnd)
+        return false;
+    UInt8 marker = doc.bytes[at++];
+    if ((marker & 0xF0) != 0x10 || (marker & 0x0F) > 3)
+        return false;
+    int n = 1 << (marker & 0x0F);
+    if (doc.objectsEnd - at < static_cast<uint64_t>(n))
+        return false;
+    length = readBigEndian(doc.bytes + at, n);
+    at += static_cast<uint64_t>(n);
+    return length < (uint64_t(1) << 40);
+}
+
+// Checks one object's bounds and lists the objects it refers to.
+bool inspectObject(const BinaryDocument& doc, uint64_t object, std::vector<uint64_t>& children) {
+    children.clear();
+    uint64_t at = doc.offsetOf(object);
+    if (at < 8 || at >= doc.objectsEnd)
+        return false;
+    UInt8 marker = doc.bytes[at++];
+    int kind = marker >> 4, low = marker & 0x0F;
+    uint64_t length = static_cast<uint64_t>(low);
+    uint64_t room = 0;
+    auto fits = [&](uint64_t n) { return doc.objectsEnd - at >= n; };
+    switch (kind) {
+    case 0x0:
+        return low == 0x0 || low == 0x8 || low == 0x9 || low == 0xF;
+    case 0x1:
+        return low <= 4 && fits(uint64_t(1) << low);
+    case 0x2:
+        return (low == 2 || low == 3) && fits(uint64_t(1) << low);
+    case 0x3:
+        return low == 3 && fits(8);
+    case 0x8:
+        return fits(static_cast<uint64_t>(low) + 1);
+    case 0x4: case 0x5: case 0x6: case 0xA: case 0xC: case 0xD:
+        break;
+    default:
+        return false;
+    }
+    if (low == 0xF && !readLength(doc, at, length))
+        return false;
+    if (kind == 0x4 || kind == 0x5)
+        return fits(length);
+    if (kind == 0x6)
+        return fits(length * 2);
+    uint64_t refs = kind == 0xD ? length * 2 : length;
+    room = refs * static_cast<uint64_t>(doc.refSize);
+    if (!fits(room))
+        return false;
+    for (uint64_t i = 0; i < refs; ++i) {
+        uint64_t ref = readBigEndian(doc.bytes + at + i * static_cast<uint64_t>(doc.refSize), doc.refSize);
+        if (ref >= doc.count)
+            return false;
+        children.push_back(ref);
+    }
+    return true;
+}
+
+} // namespace
+
+bool xmlPropertyListIsSafe(const UInt8* bytes, CFIndex length) {
+    // Open containers; for a dictionary, whether a key still awaits its value.
+    struct Container {
+        bool dictionary;
+        bool awaitingValue;
+    };
+    std::vector<Container> open;
+    const UInt8* p = bytes;
+    const UInt8* end = bytes + length;
+    while ((p = static_cast<const UInt8*>(memchr(p, '<', static_cast<size_t>(end - p)))) != nullptr) {
+        if (startsWith(p, end, "<!--")) {
+            const UInt8* close = findText(p + 4, end, "-->");
+            if (!close)
+                return false;
+            p = close + 3;
+            continue;
+        }
+        if (startsWith(p, end, "<![CDATA[")) {
+            const UInt8* close = findText(p + 9, end, "]]>");
+            if (!close)
+                return false;
+            p = close + 3;
+            continue;
+        }
+        const UInt8* close = static_cast<const UInt8*>(memchr(p, '>', static_cast<size_t>(end - p)));
+        if (!close)
+            return false;
+        bool closing = p + 1 < end && p[1] == '/';
+        const UInt8* nameStart = p + (closing ? 2 : 1);
+        const UInt8* nameEnd = nameStart;
+        while (nameEnd < close && *nameEnd != ' ' && *nameEnd != '/' && *nameEnd != '\t' && *nameEnd != '\r' &&
+               *nameEnd != '\n')
+            ++nameEnd;
+        std::string_view name(reinterpret_cast<const char*>(nameStart), static_cast<size_t>(nameEnd - nameStart));
+        bool selfClosing = close[-1] == '/';
+        bool container = name == "array" || name == "dict";
+        p = close + 1;
+        if (closing) {
+            if (container) {
+                if (open.empty() || open.back().dictionary != (name == "dict") || open.back().awaitingValue)
+                    return false;
+                open.pop_back();
+            }
+            continue;
+        }
+        bool isKey = name == "key";
+        bool isValue = container || name == "string" || name == "integer" || name == "real" || name == "date" ||
+                       name == "data" || name == "true" || name == "false";
+        if (!open.empty() && open.back().dictionary && (isKey || isValue)) {
+            Container& dict = open.back();
+            if (isKey == dict.awaitingValue)
+                return false; // two keys in a row, or a value without its key
+            dict.awaitingValue = isKey;
+        }
+        if (container && !selfClosing) {
+            if (open.size() >= static_cast<size_t>(kMaxPropertyListDepth))
+                return false;
+            open.push_back({name == "dict", false});
+        } else if (!selfClosing && (name == "integer" || name == "real" || name == "date")) {
+            const UInt8* textEnd = static_cast<const UInt8*>(memchr(p, '<', static_cast<size_t>(end - p)));
+            if (!textEnd)
+                return false;
+            std::string_view text(reinterpret_cast<const char*>(p), static_cast<size_t>(textEnd - p));
+            bool valid = name == "integer" ? validInteger(text) : name == "real" ? validReal(text) : validDate(text);
+            if (!valid)
+                return false;
+            p = textEnd;
+        }
+    }
+    return true;
+}
+
+bool binaryPropertyListIsSafe(const UInt8* bytes, CFIndex length) {
+    if (length < 8 + 32)
+        return false;
+    const UInt8* trailer = bytes + length - 32;
+    BinaryDocument doc;
+    doc.bytes = bytes;
+    doc.offsetSize = trailer[6];
+    doc.refSize = trailer[7];
+    doc.count = readBigEndian(trailer + 8, 8);
+    uint64_t top = readBigEndian(trailer + 16, 8);
+    doc.offsetTable = readBigEndian(trailer + 24, 8);
+    const uint64_t tableLimit = static_cast<uint64_t>(length) - 32;
+    if (doc.offsetSize < 1 || doc.offsetSize > 8 || doc.refSize < 1 || doc.refSize > 8 || doc.count == 0 ||
+        top >= doc.count || doc.offsetTable < 9 || doc.offsetTable > tableLimit ||
+        doc.count > (tableLimit - doc.offsetTable) / static_cast<uint64_t>(doc.offsetSize))
+        return false;
+    doc.objectsEnd = doc.offsetTable;
+
+    // Depth-first walk without recursion: finds cycles, measures depth and
+    // counts the nodes the document expands to.
+    enum : UInt8 { Unseen, OnPath, Done };
+    std::vector<UInt8> state(static_cast<size_t>(doc.count), Unseen);
+    std::vector<uint64_t> expanded(static_cast<size_t>(doc.count), 0);
+    struct Frame {
+        uint64_t object;
+        std::vector<uint64_t> children;
+        size_t next;
+    };
+    std::vector<Frame> stack;
+    std::vector<uint64_t> children;
+    if (!inspectObject(doc, top, children))
+        return false;
+    stack.push_back({top, children, 0});
+    state[static_cast<size_t>(top)] = OnPath;
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next < frame.children.size()) {
+            uint64_t child = frame.children[frame.next++];
+            UInt8& s = state[static_cast<size_t>(child)];
+            if (s == OnPath)
+                return false;
+            if (s == Done)
+                continue;
+            if (stack.size() >= static_cast<size_t>(kMaxPropertyListDepth) || !inspectObject(doc, child, children))
+                return false;
+            s = OnPath;
+            stack.push_back({child, children, 0});
+            continue;
+        }
+        uint64_t total = 1;
+        for (uint64_t child : frame.children) {
+            total += expanded[static_cast<size_t>(child)];
+            if (total > kMaxExpandedNodes)
+                return false;
+        }
+        expanded[static_cast<size_t>(frame.object)] = total;
+        state[static_cast<size_t>(frame.object)] = Done;
+        stack.pop_back();
+    }
+    return true;
+}
+
+} // namespace cf
