@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -519,6 +521,49 @@ TEST_F(ComponentDispatchTest, RegistrationRules) {
     ComponentInstance ci = nullptr;
     EXPECT_EQ(OpenAComponent(newer, &ci), invalidComponentID);
     EXPECT_EQ(OpenAComponent(component_, nullptr), paramErr);
+}
+
+ComponentResult StorageEntry(ComponentParameters* params, Handle storage) {
+    ComponentInstance self = reinterpret_cast<ComponentInstance>(params->params[0]);
+    switch (params->what) {
+        case kComponentOpenSelect:
+            SetComponentInstanceStorage(self, reinterpret_cast<Handle>(new ComponentInstance(self)));
+            return noErr;
+        case kComponentCloseSelect:
+            delete reinterpret_cast<ComponentInstance*>(storage);
+            return noErr;
+        default:
+            // Each call must arrive with its own instance's storage.
+            if (*reinterpret_cast<ComponentInstance*>(storage) != self) {
+                return badComponentInstance;
+            }
+            return noErr;
+    }
+}
+
+TEST(ComponentThreadsTest, ConcurrentOpensCallsAndClosesKeepInstancesApart) {
+    ComponentDescription desc{kType, 0x74687264, kManufacturer, 0, 0};  // 'thrd'
+    Component component = RegisterComponent(&desc, StorageEntry, 0, nullptr, nullptr, nullptr);
+    ASSERT_NE(component, nullptr);
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 300; ++i) {
+                ComponentInstance ci = nullptr;
+                if (OpenAComponent(component, &ci) != noErr || AudioUnitReset(ci, 0, 0) != noErr ||
+                    AudioUnitInitialize(ci) != noErr || CloseComponent(ci) != noErr) {
+                    ++failures;
+                }
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(CountComponentInstances(component), 0);
+    EXPECT_EQ(UnregisterComponent(component), noErr);
 }
 
 TEST(MacMemoryTest, HandlesResizeAndKeepTheirPrefix) {
