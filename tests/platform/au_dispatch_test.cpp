@@ -8,11 +8,35 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstddef>
 #include <cstring>
 #include <thread>
 #include <vector>
 
 namespace {
+
+// Layouts and values hosts and units exchange in binary form.
+static_assert(sizeof(AudioStreamBasicDescription) == 40);
+static_assert(sizeof(AudioTimeStamp) == 64);
+static_assert(sizeof(AudioUnitParameterInfo) == 104);
+static_assert(sizeof(AudioUnitParameterEvent) == 32);
+static_assert(sizeof(HostCallbackInfo) == 32);
+static_assert(sizeof(AUPreset) == 16);
+static_assert(sizeof(AudioUnitCocoaViewInfo) == 16);
+static_assert(sizeof(AudioUnitParameterStringFromValue) == 24);
+static_assert(sizeof(AudioUnitParameterValueFromString) == 24);
+static_assert(sizeof(AudioUnitParameterNameInfo) == 16);
+static_assert(sizeof(AudioBufferList) == 24);
+static_assert(sizeof(ComponentDescription) == 20);
+static_assert(sizeof(AudioComponentDescription) == 20);
+static_assert(offsetof(ComponentParameters, what) == 2);
+static_assert(offsetof(ComponentParameters, params) == 8);
+static_assert(offsetof(AudioUnitParameterInfo, unitName) == 56);
+static_assert(offsetof(AudioUnitParameterInfo, flags) == 96);
+static_assert(badComponentSelector == -2147450878);
+static_assert(kAudioUnitType_Effect == 0x61756678);
+static_assert(kAudioFormatLinearPCM == 0x6C70636D);
+static_assert(kAudioChannelLayoutTag_Stereo == 6619138);
 
 // One call as the entry function saw it.
 struct SeenCall {
