@@ -84,7 +84,7 @@ private:
   static void Destroy(T* item, void (*deleteFunction)(void*))
   {
     if (deleteFunction)
-      deleteFunction(item);
+      deleteFunction(const_cast<void*>(static_cast<const void*>(item)));
     else
       delete item;
   }

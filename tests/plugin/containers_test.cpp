@@ -244,3 +244,19 @@ TEST(Mutex, CountsStayConsistentUnderContention)
   b.join();
   EXPECT_EQ(counter, 40000);
 }
+
+TEST(PtrList, ListsOfConstPointersCanBeEmptied)
+{
+  KIT_PtrList<const char> names;
+  static const char* kA = "Tone";
+  names.Add(kA);
+  names.Add("Amp");
+  names.Delete(0);
+  names.Empty();
+  EXPECT_EQ(names.GetSize(), 0);
+  KIT_PtrList<const Counted> owned;
+  gDeleted = 0;
+  owned.Add(new Counted{5});
+  owned.Empty(true);
+  EXPECT_EQ(gDeleted, 5);
+}
