@@ -48,13 +48,11 @@ void OrvantaChain::SetHigh(double high) {
 }
 
 void OrvantaChain::setupToneLow() {
-  mDsp.biquadFilterInit(8, AuDSP::kLowShelf, 500, 2, mLow * 12.0 - 6.0,
-                               mWorkingSampleRate);
+  mDsp.biquadFilterInit(8, AuDSP::kLowShelf, 500, 2, mLow * 12.0 - 6.0, mWorkingSampleRate);
 }
 
 void OrvantaChain::setupToneHigh() {
-  mDsp.biquadFilterInit(10, AuDSP::kPeaking, 6000, 2, mHigh * 18.0 - 9.0,
-                               mWorkingSampleRate);
+  mDsp.biquadFilterInit(10, AuDSP::kPeaking, 6000, 2, mHigh * 18.0 - 9.0, mWorkingSampleRate);
 }
 
 void OrvantaChain::fullSetup() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "effect/OrvantaNoise.h"
 #include "effect/AuDSP.h"
+#include "effect/OrvantaNoise.h"
 
 // The effect's whole audio path without any host wrapper: the filter plan, the
 // parameter-derived values, the noise table and the per-block processing.

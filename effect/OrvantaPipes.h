@@ -3,6 +3,8 @@
 #include "effect/AuDSP.h"
 #include "effect/BiquadPair.h"
 
+#include <utility>
+
 // The amp's per-frame chain, laid out for speed.
 //
 // The chain is a long series of recursive filters: one frame is a dependency
@@ -19,7 +21,9 @@
 // Segments run last to first within an iteration, so each pipeline register
 // is read (for its older frame) before it is overwritten. Iterations whose
 // segments reach outside the block (the first and last kDepth - 1) run
-// guarded: idle segments skip their work, idle lanes keep their state.
+// guarded: idle segments skip their work, idle lanes keep their state. Which
+// segments are idle is known at compile time for those iterations (a window
+// type), except in blocks too short to fill the pipe (a run-time window).
 //
 // Slots follow the effect's filter plan: biquads 0 pre-filter; 1, 2 and
 // one-poles 0 TubeScreamerA/C; 3, 4, 5 DriveA; one-poles 1, 2 TubeScreamerB;
@@ -34,13 +38,43 @@ struct OrvantaPipeIo {
   int nFrames;
 
   bool Has(int frame) const { return static_cast<unsigned>(frame) < static_cast<unsigned>(nFrames); }
-  Lane2 Lanes(int frameA, int frameB) const { return Lane2{Has(frameA) ? -1 : 0, Has(frameB) ? -1 : 0}; }
   double Input(int frame) const { return in0[frame] + in1[frame] + noise[frame]; }
   void Output(int frame, double y) const {
     out0[frame] = y;
     out1[frame] = y;
   }
 };
+
+// An iteration whose working frame delays (d: frame i - d) are Lo..Hi.
+template <int Lo, int Hi>
+struct FixedWindow {
+  static constexpr bool kFixed = true;
+  static constexpr bool On(int d) { return Lo <= d && d <= Hi; }
+  static constexpr bool Active(const OrvantaPipeIo&, int, int d) { return On(d); }
+};
+
+// An iteration of a block too short to fill the pipe: asks the block.
+struct RuntimeWindow {
+  static constexpr bool kFixed = false;
+  static bool Active(const OrvantaPipeIo& io, int i, int d) { return io.Has(i - d); }
+};
+
+// Runs one pair whose lanes work on frames i - DelayA and i - DelayB; lanes
+// outside the window keep their state, a pair with no lane in it is skipped.
+template <int DelayA, int DelayB, class Window>
+ORVANTA_ALWAYS_INLINE Dbl2 runPair(BiquadPair& pair, Dbl2 v, const OrvantaPipeIo& io, int i) {
+  if constexpr (Window::kFixed) {
+    constexpr bool a = Window::On(DelayA), b = Window::On(DelayB);
+    if constexpr (a && b)
+      return pair.Process(v);
+    else if constexpr (a || b)
+      return pair.Process(v, Lane2{a ? -1 : 0, b ? -1 : 0});
+    else
+      return v;
+  } else {
+    return pair.Process(v, Lane2{io.Has(i - DelayA) ? -1 : 0, io.Has(i - DelayB) ? -1 : 0});
+  }
+}
 
 // Tone section and Cab, shared by both channels. Ten biquads in series,
 // folded onto two lanes: lane A runs 8, 10, 11, 12, 13 and lane B 14 .. 18,
@@ -64,34 +98,18 @@ struct ToneCabPipe {
   }
 
   // m: the level-scaled amp output of frame i - 3. Writes frame i - 6.
-  template <bool Guard>
+  template <class Window>
   ORVANTA_ALWAYS_INLINE void Step(const OrvantaPipeIo& io, int i, double m) {
     const double cab13 = seg4[0];
-    Dbl2 v = seg3;
-    if constexpr (Guard) {
-      const Lane2 on = io.Lanes(i - 4, i - 6);
-      v = pairs[3].Process(v, on);
-      v = pairs[4].Process(v, on);
-    } else {
-      v = pairs[3].Process(v);
-      v = pairs[4].Process(v);
-    }
+    Dbl2 v = runPair<4, 6, Window>(pairs[3], seg3, io, i);
+    v = runPair<4, 6, Window>(pairs[4], v, io, i);
     seg4 = v;
-    if (!Guard || io.Has(i - 6))
+    if (Window::Active(io, i, 6))
       io.Output(i - 6, v[1]);
 
-    Dbl2 w = Dbl2{m, cab13};
-    if constexpr (Guard) {
-      const Lane2 on = io.Lanes(i - 3, i - 5);
-      w = pairs[0].Process(w, on);
-      w = pairs[1].Process(w, on);
-      w = pairs[2].Process(w, on);
-    } else {
-      w = pairs[0].Process(w);
-      w = pairs[1].Process(w);
-      w = pairs[2].Process(w);
-    }
-    seg3 = w;
+    Dbl2 w = runPair<3, 5, Window>(pairs[0], Dbl2{m, cab13}, io, i);
+    w = runPair<3, 5, Window>(pairs[1], w, io, i);
+    seg3 = runPair<3, 5, Window>(pairs[2], w, io, i);
   }
 };
 
@@ -139,10 +157,10 @@ struct DirtyPipe {
     tail.Store(d);
   }
 
-  template <bool Guard>
+  template <class Window>
   ORVANTA_ALWAYS_INLINE void Step(const OrvantaPipeIo& io, int i) {
-    tail.Step<Guard>(io, i, seg2);
-    if (!Guard || io.Has(i - 2)) {
+    tail.Step<Window>(io, i, seg2);
+    if (Window::Active(io, i, 2)) {
       // TubeScreamerA low-pass and shelf | DriveA shelf.
       const double t4 = screamerALowPass.LowPass(seg1[0]);
       const Dbl2 v = back.Process(Dbl2{t4, seg1[1]});
@@ -155,7 +173,7 @@ struct DirtyPipe {
       const double driveA = v[1] * 2.55;
       seg2 = (driveA + v[0] + tubeScreamerB) * levelGain;
     }
-    if (!Guard || io.Has(i - 1)) {
+    if (Window::Active(io, i, 1)) {
       // TubeScreamerA: high-passed clip added back | DriveA clip.
       const Dbl2 v = mid.Process(seg0);
       const double t2 = screamerAHighPass.HighPass(v[0]);
@@ -167,7 +185,7 @@ struct DirtyPipe {
       AuDSP::distortion2(u2, 0.5, screamerBDrive, d1);
       seg1B = d1;
     }
-    if (!Guard || io.Has(i))
+    if (Window::Active(io, i, 0))
       seg0 = front.Process(dbl2(io.Input(i)));
   }
 };
@@ -206,10 +224,10 @@ struct CleanPipe {
     tail.Store(d);
   }
 
-  template <bool Guard>
+  template <class Window>
   ORVANTA_ALWAYS_INLINE void Step(const OrvantaPipeIo& io, int i) {
-    tail.Step<Guard>(io, i, seg2);
-    if (!Guard || io.Has(i - 2)) {
+    tail.Step<Window>(io, i, seg2);
+    if (Window::Active(io, i, 2)) {
       // TubeScreamerC low-pass, shelf, x3 | CleanA shelf, x10.
       const double t4 = screamerLowPass.LowPass(seg1[0]);
       const Dbl2 v = back.Process(Dbl2{t4, seg1[1]});
@@ -217,7 +235,7 @@ struct CleanPipe {
       const double cleanA = v[1] * 10.0;
       seg2 = (tubeScreamerC + cleanA) * levelGain;
     }
-    if (!Guard || io.Has(i - 1)) {
+    if (Window::Active(io, i, 1)) {
       // TubeScreamerC: high-passed clip added back | CleanA passes through.
       const Dbl2 v = mid.Process(seg0);
       const double t2 = screamerHighPass.HighPass(v[0]);
@@ -225,21 +243,34 @@ struct CleanPipe {
       AuDSP::distortion2(t2, 0.5, screamerDrive, d);
       seg1 = Dbl2{v[0] + d, v[1]};
     }
-    if (!Guard || io.Has(i))
+    if (Window::Active(io, i, 0))
       seg0 = front.Process(dbl2(io.Input(i)));
   }
 };
 
-// Runs nFrames through a pipe: a guarded warm-up, the steady loop, and a
-// guarded drain, after which every filter has seen exactly nFrames frames.
+// Runs nFrames through a pipe: a warm-up, the steady loop, and a drain, after
+// which every filter has seen exactly nFrames frames.
+template <class Pipe, int... I>
+ORVANTA_ALWAYS_INLINE void warmUpOrvantaPipe(Pipe& pipe, const OrvantaPipeIo& io, std::integer_sequence<int, I...>) {
+  (pipe.template Step<FixedWindow<0, I>>(io, I), ...);
+}
+
+template <class Pipe, int... J>
+ORVANTA_ALWAYS_INLINE void drainOrvantaPipe(Pipe& pipe, const OrvantaPipeIo& io, std::integer_sequence<int, J...>) {
+  (pipe.template Step<FixedWindow<J + 1, Pipe::kDepth - 1>>(io, io.nFrames + J), ...);
+}
+
 template <class Pipe>
 inline void runOrvantaPipe(Pipe& pipe, const OrvantaPipeIo& io) {
+  constexpr int depth = Pipe::kDepth;
   const int n = io.nFrames;
-  int i = 0;
-  for (const int warm = n < Pipe::kDepth - 1 ? n : Pipe::kDepth - 1; i < warm; ++i)
-    pipe.template Step<true>(io, i);
-  for (; i < n; ++i)
-    pipe.template Step<false>(io, i);
-  for (; i < n + Pipe::kDepth - 1; ++i)
-    pipe.template Step<true>(io, i);
+  if (n < depth - 1) {
+    for (int i = 0; i < n + depth - 1; ++i)
+      pipe.template Step<RuntimeWindow>(io, i);
+    return;
+  }
+  warmUpOrvantaPipe(pipe, io, std::make_integer_sequence<int, depth - 1>());
+  for (int i = depth - 1; i < n; ++i)
+    pipe.template Step<FixedWindow<0, depth - 1>>(io, i);
+  drainOrvantaPipe(pipe, io, std::make_integer_sequence<int, depth - 1>());
 }
