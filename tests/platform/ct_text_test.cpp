@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+// fontconfig keeps a block from parsing its configuration that no pointer
+// reaches any more; it is fontconfig's, made once per process.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace
 {
 std::string Str(CFStringRef s)
