@@ -125,18 +125,23 @@ int main(int argc, char** argv)
   const long frames = (long)(seconds * rate);
   std::vector<float> mix((size_t)frames, 0.0f);
   unsigned seed = 1234;
-  for (const Note& n : riff)
+  // Longer phrases repeat the riff, so every second of a long file is played.
+  const double riffLength = 8.0;
+  for (double bar = 0.0; bar < seconds; bar += riffLength)
   {
-    const long start = (long)(n.start * rate);
-    if (start >= frames) continue;
-    PluckedString s(rate, MidiToHz(n.midi), 0.9985, seed++);
-    const long ring = (long)(n.length * rate);
-    const long release = rate / 20;
-    for (long i = 0; start + i < frames && i < ring + release; ++i)
+    for (const Note& n : riff)
     {
-      double env = 1.0;
-      if (i > ring) env = 1.0 - (double)(i - ring) / release;
-      mix[(size_t)(start + i)] += (float)(0.25 * n.gain * env * s.Tick());
+      const long start = (long)((bar + n.start) * rate);
+      if (start >= frames) continue;
+      PluckedString s(rate, MidiToHz(n.midi), 0.9985, seed++);
+      const long ring = (long)(n.length * rate);
+      const long release = rate / 20;
+      for (long i = 0; start + i < frames && i < ring + release; ++i)
+      {
+        double env = 1.0;
+        if (i > ring) env = 1.0 - (double)(i - ring) / release;
+        mix[(size_t)(start + i)] += (float)(0.25 * n.gain * env * s.Tick());
+      }
     }
   }
   // Pickup and cable: a one-pole high-pass at about 80 Hz removes the

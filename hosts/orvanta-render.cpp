@@ -456,6 +456,7 @@ int OutputFormatFor(const std::string& path)
   return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
 }
 
+// A bar on a terminal, redrawn at most ten times a second.
 class Progress
 {
 public:
@@ -467,15 +468,17 @@ public:
   void Update(sf_count_t done)
   {
     if (!mEnabled) return;
-    const int step = mTotal > 0 ? (int)(1000.0 * (double)done / (double)mTotal) : (int)((double)done / mRate);
-    if (step == mLast) return;
-    mLast = step;
+    const auto now = std::chrono::steady_clock::now();
+    if (mDrawn && now - mLastDraw < std::chrono::milliseconds(100)) return;
+    mDrawn = true;
+    mLastDraw = now;
     if (mTotal > 0)
     {
+      const double fraction = std::min(1.0, (double)done / (double)mTotal);
       const int width = 40;
-      const int filled = std::min(width, (int)((double)done / (double)mTotal * width));
-      fprintf(stderr, "\r[%.*s%*s] %5.1f%%", filled, "========================================", width - filled, "",
-              step / 10.0);
+      const int filled = (int)(fraction * width);
+      fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "========================================", width - filled, "",
+              (int)(fraction * 100.0));
     }
     else
       fprintf(stderr, "\r%.0f s rendered", (double)done / mRate);
@@ -485,7 +488,7 @@ public:
   // Leaves the terminal line empty for what follows.
   void Clear()
   {
-    if (mEnabled && mLast >= 0) fprintf(stderr, "\r\033[K");
+    if (mEnabled && mDrawn) fprintf(stderr, "\r\033[K");
     fflush(stderr);
   }
 
@@ -493,7 +496,8 @@ private:
   bool mEnabled;
   sf_count_t mTotal;
   double mRate;
-  int mLast = -1;
+  bool mDrawn = false;
+  std::chrono::steady_clock::time_point mLastDraw;
 };
 
 // Hosts on the platform find components in their system folders; a build tree
@@ -542,6 +546,8 @@ int Render(HostUnit& unit, const Options& o, SNDFILE* in, const SF_INFO& inInfo,
   outInfo.format = OutputFormatFor(o.output);
   SNDFILE* sf = sf_open_fd(out.Descriptor(), SFM_WRITE, &outInfo, SF_FALSE);
   if (!sf) return Fail("cannot write %s: %s", o.output.c_str(), SndfileError(nullptr).c_str());
+  // The same render gives the same bytes: no PEAK chunk, whose time stamp differs run to run.
+  sf_command(sf, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
   // Integer formats wrap samples beyond full scale unless told to clip them.
   if ((outInfo.format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT) sf_command(sf, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 
