@@ -266,11 +266,16 @@ bool IFxAU::SetBlockSize(int blockSize)
   const long long nIn = (long long)blockSize * NInChannels();
   const long long nOut = (long long)blockSize * NOutChannels();
   if (nIn > INT32_MAX || nOut > INT32_MAX) return false;
-  // Grow first and shrink last: whatever fails, every buffer still holds at
-  // least the old block size, so nothing ever reads past one.
-  if (nIn > mInScratchBuf.GetSize() && !mInScratchBuf.TryResize((int)nIn, false)) return false;
-  if (nOut > mOutScratchBuf.GetSize() && !mOutScratchBuf.TryResize((int)nOut, false)) return false;
-  if (!IFxBase::SetBlockSize(blockSize)) return false;
+  // Grow first and shrink last, so a failure can go back to the old sizes.
+  const int oldIn = mInScratchBuf.GetSize(), oldOut = mOutScratchBuf.GetSize();
+  auto keepOld = [&] {
+    mInScratchBuf.Resize(oldIn, true);
+    mOutScratchBuf.Resize(oldOut, true);
+    return false;
+  };
+  if (nIn > oldIn && !mInScratchBuf.TryResize((int)nIn, false)) return keepOld();
+  if (nOut > oldOut && !mOutScratchBuf.TryResize((int)nOut, false)) return keepOld();
+  if (!IFxBase::SetBlockSize(blockSize)) return keepOld();
   mInScratchBuf.Resize((int)nIn, true);
   mOutScratchBuf.Resize((int)nOut, true);
   if (float* p = mInScratchBuf.Get()) memset(p, 0, (size_t)nIn * sizeof(float));
