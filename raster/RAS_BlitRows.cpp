@@ -6,6 +6,15 @@
 #include <stdlib.h>
 #include <string.h>
 
+#if defined(__GNUC__) && defined(__x86_64__)
+bool _RAS_cpuAVX2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+#else
+bool _RAS_cpuAVX2 = false;
+#endif
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 
@@ -37,6 +46,76 @@ static inline __m128i Select(__m128i mask, __m128i a, __m128i b)
   return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
 }
 
+#if defined(__GNUC__) && defined(__x86_64__)
+#define RAS_HAVE_AVX2_PATH 1
+#include <immintrin.h>
+
+#define RAS_AVX2 __attribute__((target("avx2")))
+
+RAS_AVX2 static inline __m256i LerpTowardSource256(__m256i d, __m256i s, __m256i klo, __m256i khi)
+{
+  const __m256i z = _mm256_setzero_si256();
+  const __m256i mx = _mm256_max_epu8(d, s), mn = _mm256_min_epu8(d, s);
+  const __m256i ad = _mm256_sub_epi8(mx, mn);
+  const __m256i ge = _mm256_cmpeq_epi8(mx, d);
+  const __m256i plo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(ad, z), klo), 8);
+  const __m256i phi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(ad, z), khi), 8);
+  const __m256i q = _mm256_packus_epi16(plo, phi);
+  return _mm256_blendv_epi8(_mm256_sub_epi8(s, q), _mm256_add_epi8(s, q), ge);
+}
+
+RAS_AVX2 static inline void SpreadPerPixel256(__m256i k32, __m256i* lo, __m256i* hi)
+{
+  const __m256i kk = _mm256_or_si256(k32, _mm256_slli_epi32(k32, 16));
+  *lo = _mm256_unpacklo_epi32(kk, kk);
+  *hi = _mm256_unpackhi_epi32(kk, kk);
+}
+
+// The opaque-weight source-alpha copy, eight pixels at a time.
+RAS_AVX2 static int IgnoreAlphaRowAVX2(RAS_pixel* d, const RAS_pixel* s, int n)
+{
+  const __m256i lowByte = _mm256_set1_epi32(0xFF);
+  const __m256i z = _mm256_setzero_si256();
+  int i = 0;
+  for (; i + 8 <= n; i += 8)
+  {
+    const __m256i sv = _mm256_loadu_si256((const __m256i*)(s + i));
+    const __m256i dv = _mm256_loadu_si256((const __m256i*)(d + i));
+    const __m256i a32 = _mm256_and_si256(sv, lowByte);
+    __m256i klo, khi;
+    SpreadPerPixel256(_mm256_xor_si256(a32, lowByte), &klo, &khi);
+    __m256i res = LerpTowardSource256(dv, sv, klo, khi);
+    res = _mm256_blendv_epi8(res, _mm256_adds_epu8(dv, a32), lowByte);
+    res = _mm256_blendv_epi8(res, dv, _mm256_cmpeq_epi32(a32, z));
+    _mm256_storeu_si256((__m256i*)(d + i), res);
+  }
+  return i;
+}
+
+// The partial-weight source-alpha copy (w below 256), eight pixels at a time.
+RAS_AVX2 static int CopySourceAlphaRowAVX2(RAS_pixel* d, const RAS_pixel* s, int n, int w)
+{
+  const __m256i lowByte = _mm256_set1_epi32(0xFF);
+  const __m256i one = _mm256_set1_epi32(1), k256 = _mm256_set1_epi32(256), wv = _mm256_set1_epi32(w);
+  const __m256i z = _mm256_setzero_si256();
+  int i = 0;
+  for (; i + 8 <= n; i += 8)
+  {
+    const __m256i sv = _mm256_loadu_si256((const __m256i*)(s + i));
+    const __m256i dv = _mm256_loadu_si256((const __m256i*)(d + i));
+    const __m256i a32 = _mm256_and_si256(sv, lowByte);
+    const __m256i sw = _mm256_srli_epi32(_mm256_mullo_epi16(wv, _mm256_add_epi32(a32, one)), 8);
+    __m256i klo, khi;
+    SpreadPerPixel256(_mm256_sub_epi32(k256, sw), &klo, &khi);
+    __m256i res = LerpTowardSource256(dv, sv, klo, khi);
+    res = _mm256_blendv_epi8(res, _mm256_adds_epu8(dv, sw), lowByte);
+    res = _mm256_blendv_epi8(res, dv, _mm256_cmpeq_epi32(a32, z));
+    _mm256_storeu_si256((__m256i*)(d + i), res);
+  }
+  return i;
+}
+#endif
+
 template <>
 void _RAS_BlitRow<_RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::row(RAS_pixel* d, const RAS_pixel* s,
                                                                                   int n, int w)
@@ -44,6 +123,9 @@ void _RAS_BlitRow<_RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::row(
   const __m128i lowByte = _mm_set1_epi32(0xFF);
   const __m128i z = _mm_setzero_si128();
   int i = 0;
+#ifdef RAS_HAVE_AVX2_PATH
+  if (_RAS_cpuAVX2) i = IgnoreAlphaRowAVX2(d, s, n);
+#endif
   for (; i + 4 <= n; i += 4)
   {
     const __m128i sv = _mm_loadu_si128((const __m128i*)(s + i));
@@ -72,6 +154,9 @@ void _RAS_BlitRow<_RAS_CombinePixelsCopySourceAlphaNoClamp>::row(RAS_pixel* d, c
   const __m128i one = _mm_set1_epi32(1), k256 = _mm_set1_epi32(256), wv = _mm_set1_epi32(w);
   const __m128i z = _mm_setzero_si128();
   int i = 0;
+#ifdef RAS_HAVE_AVX2_PATH
+  if (_RAS_cpuAVX2) i = CopySourceAlphaRowAVX2(d, s, n, w);
+#endif
   for (; i + 4 <= n; i += 4)
   {
     const __m128i sv = _mm_loadu_si128((const __m128i*)(s + i));
@@ -143,30 +228,150 @@ void _RAS_BlitRow<_RAS_CombinePixelsAdd>::row(RAS_pixel* d, const RAS_pixel* s, 
   rowReference(d + i, s + i, n - i, w);
 }
 
-// Exact bilinear sampling in single precision: every product and partial sum
-// is an integer below 2^24, so the float arithmetic is exact.
-template <>
-void _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::span(RAS_pixel* d, const RAS_pixel* top,
-                                                                const RAS_pixel* bot, long long pos, long long step,
-                                                                int n, unsigned fy, int)
+// Exact bilinear sampling in 16-bit lanes. The library's interpolation
+//   sum = 65536 tl + fx (tr - tl) + fy (bl - tl) + u (tl - tr - bl + br)
+// is regrouped so that every factor fits a signed 16-bit lane for pmaddwd:
+//   sum = 16384 * 2 (tl + br) + (fx - 32768)(tr - tl) + (fy - 32768)(bl - tl)
+//         + (u - 32768)(tl - tr - bl + br)
+// which is the same integer, so the result is bit-exact.
+static inline __m128i Bilinear1(const RAS_pixel* top, const RAS_pixel* bot, __m128i wA, __m128i wB)
 {
   const __m128i z = _mm_setzero_si128();
-  const __m128 scale = _mm_set1_ps(1.0f / 65536.0f);
-  for (int i = 0; i < n; i++, pos += step)
+  const __m128i t = _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)top), z); // tl | tr
+  const __m128i b = _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)bot), z); // bl | br
+  const __m128i tr = _mm_srli_si128(t, 8), br = _mm_srli_si128(b, 8);
+  const __m128i dx = _mm_sub_epi16(tr, t), dy = _mm_sub_epi16(b, t);
+  const __m128i tlbr = _mm_add_epi16(t, br);
+  const __m128i d = _mm_sub_epi16(tlbr, _mm_add_epi16(tr, b));
+  const __m128i sum = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(dx, dy), wA),
+                                    _mm_madd_epi16(_mm_unpacklo_epi16(d, _mm_add_epi16(tlbr, tlbr)), wB));
+  return _mm_srli_epi32(sum, 16);
+}
+
+// The per-sample weight pairs of one row: (fx - 32768, fy - 32768) and
+// (u - 32768, 16384) as 16-bit pairs, u = fx * fy >> 16.
+static void BilinearWeights(const uint16_t* fxs, int n, unsigned fy, int32_t* wA, int32_t* wB)
+{
+  const __m128i bias = _mm_set1_epi16((short)0x8000);
+  const __m128i fyv = _mm_set1_epi16((short)fy), fyb = _mm_xor_si128(fyv, bias);
+  const __m128i k16384 = _mm_set1_epi16(16384);
+  int i = 0;
+  for (; i + 8 <= n; i += 8)
   {
-    const long long X = pos / 65536;
-    const unsigned fx = (unsigned)(pos & 0xFFFF);
-    const unsigned u = (fy * fx) >> 16;
-    const __m128 wv = _mm_cvtepi32_ps(_mm_setr_epi32((int)(65536 - fx - fy + u), (int)(fx - u), (int)(fy - u), (int)u));
-    const __m128i t16 = _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)(top + X)), z);
-    const __m128i b16 = _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)(bot + X)), z);
-    __m128 acc = _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(t16, z)), _mm_shuffle_ps(wv, wv, 0x00));
-    acc = _mm_add_ps(acc, _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(t16, z)), _mm_shuffle_ps(wv, wv, 0x55)));
-    acc = _mm_add_ps(acc, _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(b16, z)), _mm_shuffle_ps(wv, wv, 0xAA)));
-    acc = _mm_add_ps(acc, _mm_mul_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(b16, z)), _mm_shuffle_ps(wv, wv, 0xFF)));
-    const __m128i c = _mm_cvttps_epi32(_mm_mul_ps(acc, scale));
-    const __m128i p = _mm_packus_epi16(_mm_packs_epi32(c, z), z);
-    d[i] = (RAS_pixel)_mm_cvtsi128_si32(p);
+    const __m128i fx = _mm_loadu_si128((const __m128i*)(fxs + i));
+    const __m128i u = _mm_xor_si128(_mm_mulhi_epu16(fx, fyv), bias);
+    const __m128i fxb = _mm_xor_si128(fx, bias);
+    _mm_storeu_si128((__m128i*)(wA + i), _mm_unpacklo_epi16(fxb, fyb));
+    _mm_storeu_si128((__m128i*)(wA + i + 4), _mm_unpackhi_epi16(fxb, fyb));
+    _mm_storeu_si128((__m128i*)(wB + i), _mm_unpacklo_epi16(u, k16384));
+    _mm_storeu_si128((__m128i*)(wB + i + 4), _mm_unpackhi_epi16(u, k16384));
+  }
+  for (; i < n; i++)
+  {
+    const unsigned fx = fxs[i];
+    wA[i] = (int32_t)(((fx - 32768) & 0xFFFF) | (((fy - 32768) & 0xFFFF) << 16));
+    wB[i] = (int32_t)((((fx * fy >> 16) - 32768) & 0xFFFF) | (16384u << 16));
+  }
+}
+
+#ifdef RAS_HAVE_AVX2_PATH
+
+// The same interpolation two samples at a time, one per 128-bit lane.
+RAS_AVX2 static inline __m256i Bilinear2(const RAS_pixel* top0, const RAS_pixel* bot0,
+                                                                 const RAS_pixel* top1, const RAS_pixel* bot1,
+                                                                 __m256i wA, __m256i wB)
+{
+  const __m256i z = _mm256_setzero_si256();
+  const __m256i t = _mm256_unpacklo_epi8(
+      _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadl_epi64((const __m128i*)top0)),
+                              _mm_loadl_epi64((const __m128i*)top1), 1),
+      z);
+  const __m256i b = _mm256_unpacklo_epi8(
+      _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadl_epi64((const __m128i*)bot0)),
+                              _mm_loadl_epi64((const __m128i*)bot1), 1),
+      z);
+  const __m256i tr = _mm256_srli_si256(t, 8), br = _mm256_srli_si256(b, 8);
+  const __m256i dx = _mm256_sub_epi16(tr, t), dy = _mm256_sub_epi16(b, t);
+  const __m256i tlbr = _mm256_add_epi16(t, br);
+  const __m256i d = _mm256_sub_epi16(tlbr, _mm256_add_epi16(tr, b));
+  const __m256i sum = _mm256_add_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(dx, dy), wA),
+                                       _mm256_madd_epi16(_mm256_unpacklo_epi16(d, _mm256_add_epi16(tlbr, tlbr)), wB));
+  return _mm256_srli_epi32(sum, 16);
+}
+
+// Weights of samples i and i + 1, each spread over its own lane.
+RAS_AVX2 static inline __m256i PairWeights(const int32_t* w)
+{
+  return _mm256_permutevar8x32_epi32(_mm256_castsi128_si256(_mm_loadl_epi64((const __m128i*)w)),
+                                     _mm256_setr_epi32(0, 0, 0, 0, 1, 1, 1, 1));
+}
+
+RAS_AVX2 static void BilinearRunAVX2(RAS_pixel* d, const RAS_pixel* top, const RAS_pixel* bot,
+                                                             const int* xs, const int32_t* wA, const int32_t* wB,
+                                                             int n)
+{
+  const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0);
+  int i = 0;
+  for (; i + 4 <= n; i += 4)
+  {
+    const __m256i r01 = Bilinear2(top + xs[i], bot + xs[i], top + xs[i + 1], bot + xs[i + 1], PairWeights(wA + i),
+                                  PairWeights(wB + i));
+    const __m256i r23 = Bilinear2(top + xs[i + 2], bot + xs[i + 2], top + xs[i + 3], bot + xs[i + 3],
+                                  PairWeights(wA + i + 2), PairWeights(wB + i + 2));
+    // Lane 0 holds samples 0 and 2, lane 1 samples 1 and 3.
+    const __m256i p16 = _mm256_packs_epi32(r01, r23);
+    const __m256i p8 = _mm256_packus_epi16(p16, p16);
+    _mm_storeu_si128((__m128i*)(d + i), _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(p8, order)));
+  }
+  for (; i < n; i++)
+  {
+    const __m128i r = Bilinear1(top + xs[i], bot + xs[i], _mm_set1_epi32(wA[i]), _mm_set1_epi32(wB[i]));
+    const __m128i p16 = _mm_packs_epi32(r, r);
+    d[i] = (RAS_pixel)_mm_cvtsi128_si32(_mm_packus_epi16(p16, p16));
+  }
+}
+
+#endif
+
+template <>
+void _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::span(RAS_pixel* d, const RAS_pixel* top,
+                                                                const RAS_pixel* bot, const int* xs,
+                                                                const uint16_t* fxs, int n, unsigned fy, int)
+{
+  int32_t wA[256], wB[256];
+#ifdef RAS_HAVE_AVX2_PATH
+  if (_RAS_cpuAVX2)
+  {
+    for (int c0 = 0; c0 < n; c0 += 256)
+    {
+      const int cn = n - c0 < 256 ? n - c0 : 256;
+      BilinearWeights(fxs + c0, cn, fy, wA, wB);
+      BilinearRunAVX2(d + c0, top, bot, xs + c0, wA, wB, cn);
+    }
+    return;
+  }
+#endif
+  for (int c0 = 0; c0 < n; c0 += 256)
+  {
+    const int cn = n - c0 < 256 ? n - c0 : 256;
+    BilinearWeights(fxs + c0, cn, fy, wA, wB);
+    const int* cx = xs + c0;
+    RAS_pixel* cd = d + c0;
+    int i = 0;
+    for (; i + 2 <= cn; i += 2)
+    {
+      const __m128i r0 = Bilinear1(top + cx[i], bot + cx[i], _mm_set1_epi32(wA[i]), _mm_set1_epi32(wB[i]));
+      const __m128i r1 =
+          Bilinear1(top + cx[i + 1], bot + cx[i + 1], _mm_set1_epi32(wA[i + 1]), _mm_set1_epi32(wB[i + 1]));
+      const __m128i p16 = _mm_packs_epi32(r0, r1);
+      _mm_storel_epi64((__m128i*)(cd + i), _mm_packus_epi16(p16, p16));
+    }
+    if (i < cn)
+    {
+      const __m128i r = Bilinear1(top + cx[i], bot + cx[i], _mm_set1_epi32(wA[i]), _mm_set1_epi32(wB[i]));
+      const __m128i p16 = _mm_packs_epi32(r, r);
+      cd[i] = (RAS_pixel)_mm_cvtsi128_si32(_mm_packus_epi16(p16, p16));
+    }
   }
 }
 
@@ -195,10 +400,10 @@ void _RAS_BlitRow<_RAS_CombinePixelsAdd>::row(RAS_pixel* d, const RAS_pixel* s, 
 }
 template <>
 void _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::span(RAS_pixel* d, const RAS_pixel* top,
-                                                                const RAS_pixel* bot, long long pos, long long step,
-                                                                int n, unsigned fy, int w)
+                                                                const RAS_pixel* bot, const int* xs,
+                                                                const uint16_t* fxs, int n, unsigned fy, int w)
 {
-  spanReference(d, top, bot, pos, step, n, fy, w);
+  spanReference(d, top, bot, xs, fxs, n, fy, w);
 }
 
 #endif
@@ -209,67 +414,185 @@ void _RAS_BlitRow<_RAS_CombinePixelsClobberNoClamp>::row(RAS_pixel* d, const RAS
   if (n > 0) memcpy(d, s, (size_t)n * sizeof(RAS_pixel));
 }
 
-// Four 16-bit channel sums in one 64-bit word; at most 25 * 255 per channel,
-// so no field carries into the next.
-static inline uint64_t Spread(RAS_pixel p)
+#if defined(__SSE2__)
+
+// floor(S / n) for 16-bit S up to 25 * 255 and n up to 25: a multiply by
+// floor(65536 / n) is at most one short, and one correction step makes it
+// exact.
+static inline __m128i DivideExact(__m128i S, __m128i m, __m128i n, __m128i nMinus1)
 {
-  return (uint64_t)(p & 0xFF) | ((uint64_t)(p & 0xFF00) << 8) | ((uint64_t)(p & 0xFF0000) << 16) |
-         ((uint64_t)(p & 0xFF000000) << 24);
+  const __m128i q = _mm_mulhi_epu16(S, m);
+  const __m128i r = _mm_sub_epi16(S, _mm_mullo_epi16(q, n));
+  return _mm_sub_epi16(q, _mm_cmpgt_epi16(r, nMinus1));
 }
 
-// floor(S / n) == (S * kRecip[n]) >> 18 for every S <= 255 * n, n <= 25.
-static constexpr struct BoxRecip
+// Channel sums over nrows rows of ncols adjacent pixels, four 16-bit sums per
+// column.
+static void ColumnSums(const RAS_pixel* first, ptrdiff_t srcStep, int nrows, int ncols, uint16_t* sums)
 {
-  uint32_t v[26];
-  constexpr BoxRecip() : v()
+  const __m128i z = _mm_setzero_si128();
+  int c = 0;
+  for (; c + 2 <= ncols; c += 2)
   {
-    for (int n = 1; n < 26; n++) v[n] = (uint32_t)(((1u << 18) + n - 1) / n);
+    const RAS_pixel* p = first + c;
+    __m128i acc = _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)p), z);
+    for (int y = 1; y < nrows; y++)
+    {
+      p += srcStep;
+      acc = _mm_add_epi16(acc, _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)p), z));
+    }
+    _mm_storeu_si128((__m128i*)(sums + 4 * c), acc);
   }
-} kRecip;
+  for (; c < ncols; c++)
+  {
+    const RAS_pixel* p = first + c;
+    __m128i acc = _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)*p), z);
+    for (int y = 1; y < nrows; y++)
+    {
+      p += srcStep;
+      acc = _mm_add_epi16(acc, _mm_unpacklo_epi8(_mm_cvtsi32_si128((int)*p), z));
+    }
+    _mm_storel_epi64((__m128i*)(sums + 4 * c), acc);
+  }
+}
 
+// out[c] = average of the column sums c - r .. c + r, for c in [from, to),
+// every one of them a full kernel of count pixels.
+static void BoxAverages(const uint16_t* sums, int from, int to, int radius, int count, RAS_pixel* out)
+{
+  const __m128i mv = _mm_set1_epi16((short)(count == 1 ? 65535 : 65536 / count));
+  const __m128i nv = _mm_set1_epi16((short)count), n1v = _mm_set1_epi16((short)(count - 1));
+  int c = from;
+  for (; c + 2 <= to; c += 2)
+  {
+    const uint16_t* cs = sums + 4 * (c - radius);
+    __m128i S = _mm_loadu_si128((const __m128i*)cs);
+    for (int k = 1; k <= 2 * radius; k++) S = _mm_add_epi16(S, _mm_loadu_si128((const __m128i*)(cs + 4 * k)));
+    const __m128i q = DivideExact(S, mv, nv, n1v);
+    _mm_storel_epi64((__m128i*)(out + c), _mm_packus_epi16(q, q));
+  }
+  for (; c < to; c++)
+  {
+    const uint16_t* cs = sums + 4 * (c - radius);
+    __m128i S = _mm_loadl_epi64((const __m128i*)cs);
+    for (int k = 1; k <= 2 * radius; k++) S = _mm_add_epi16(S, _mm_loadl_epi64((const __m128i*)(cs + 4 * k)));
+    const __m128i q = DivideExact(S, mv, nv, n1v);
+    out[c] = (RAS_pixel)_mm_cvtsi128_si32(_mm_packus_epi16(q, q));
+  }
+}
+
+#ifdef RAS_HAVE_AVX2_PATH
+RAS_AVX2 static void ColumnSumsAVX2(const RAS_pixel* first, ptrdiff_t srcStep, int nrows,
+                                                            int ncols, uint16_t* sums)
+{
+  int c = 0;
+  for (; c + 4 <= ncols; c += 4)
+  {
+    const RAS_pixel* p = first + c;
+    __m256i acc = _mm256_cvtepu8_epi16(_mm_loadu_si128((const __m128i*)p));
+    for (int y = 1; y < nrows; y++)
+    {
+      p += srcStep;
+      acc = _mm256_add_epi16(acc, _mm256_cvtepu8_epi16(_mm_loadu_si128((const __m128i*)p)));
+    }
+    _mm256_storeu_si256((__m256i*)(sums + 4 * c), acc);
+  }
+  if (c < ncols) ColumnSums(first + c, srcStep, nrows, ncols - c, sums + 4 * c);
+}
+
+RAS_AVX2 static void BoxAveragesAVX2(const uint16_t* sums, int from, int to, int radius,
+                                                             int count, RAS_pixel* out)
+{
+  const __m256i mv = _mm256_set1_epi16((short)(count == 1 ? 65535 : 65536 / count));
+  const __m256i nv = _mm256_set1_epi16((short)count), n1v = _mm256_set1_epi16((short)(count - 1));
+  int c = from;
+  for (; c + 4 <= to; c += 4)
+  {
+    const uint16_t* cs = sums + 4 * (c - radius);
+    __m256i S = _mm256_loadu_si256((const __m256i*)cs);
+    for (int k = 1; k <= 2 * radius; k++) S = _mm256_add_epi16(S, _mm256_loadu_si256((const __m256i*)(cs + 4 * k)));
+    const __m256i q0 = _mm256_mulhi_epu16(S, mv);
+    const __m256i r = _mm256_sub_epi16(S, _mm256_mullo_epi16(q0, nv));
+    const __m256i q = _mm256_sub_epi16(q0, _mm256_cmpgt_epi16(r, n1v));
+    const __m256i p = _mm256_permute4x64_epi64(_mm256_packus_epi16(q, q), 0x08);
+    _mm_storeu_si128((__m128i*)(out + c), _mm256_castsi256_si128(p));
+  }
+  if (c < to) BoxAverages(sums, c, to, radius, count, out);
+}
+#endif
+
+// Box average rows: per row the channel sums of every needed column are formed
+// once, then the averages of every column whose kernel lies wholly inside the
+// source, and each sample picks its column's average. Samples whose kernel is
+// cut by the source edges take the plain path.
 template <>
 void _RAS_BoxRow<_RAS_CombinePixelsClobberNoClamp>::row(RAS_pixel* d, const RAS_pixel* srcBase, ptrdiff_t srcStep,
                                                         int Y, int bottom, int right, long long pos, long long step,
                                                         int n, int radius, int w)
 {
   if (n <= 0) return;
-  const long long lastPos = pos + (long long)(n - 1) * step;
-  const long long xFirst = (pos < lastPos ? pos : lastPos) / 65536;
-  const long long xLast = (pos < lastPos ? lastPos : pos) / 65536;
-  const int c0 = xFirst - radius < 0 ? 0 : (int)(xFirst - radius);
-  const int c1 = xLast + radius + 1 > right ? right : (int)(xLast + radius + 1);
-  const int ncols = c1 - c0;
-  uint64_t stackSums[1024];
-  uint64_t* sums = ncols <= 1024 ? stackSums : (uint64_t*)malloc((size_t)ncols * sizeof(uint64_t));
-  if (!sums)
+  if (pos < 0 || step < 0)
   {
     rowReference(d, srcBase, srcStep, Y, bottom, right, pos, step, n, radius, w);
     return;
   }
+  const long long lastPos = pos + (long long)(n - 1) * step;
+  const int c0 = (int)(pos >> 16) - radius < 0 ? 0 : (int)(pos >> 16) - radius;
+  const int c1 = (lastPos >> 16) + radius + 1 > right ? right : (int)(lastPos >> 16) + radius + 1;
+  const int ncols = c1 - c0;
+  // Column sums (4 x 16 bits) and averages (one pixel) per column.
+  uint16_t stackSums[4 * 1024];
+  RAS_pixel stackAvg[1024];
+  void* heap = nullptr;
+  uint16_t* sums = stackSums;
+  RAS_pixel* avg = stackAvg;
+  if (ncols > 1024)
+  {
+    heap = malloc((size_t)ncols * (4 * sizeof(uint16_t) + sizeof(RAS_pixel)));
+    if (!heap)
+    {
+      rowReference(d, srcBase, srcStep, Y, bottom, right, pos, step, n, radius, w);
+      return;
+    }
+    sums = (uint16_t*)heap;
+    avg = (RAS_pixel*)(sums + 4 * (size_t)ncols);
+  }
   const int y0 = Y - radius < 0 ? 0 : Y - radius;
   const int y1 = Y + radius + 1 > bottom ? bottom : Y + radius + 1;
-  const int nrows = y1 - y0;
+  const RAS_pixel* first = srcBase + (ptrdiff_t)y0 * srcStep + c0;
+  // Columns (relative to c0) whose whole kernel lies in [c0, c1).
+  const int from = radius, to = ncols - radius;
+#ifdef RAS_HAVE_AVX2_PATH
+  if (_RAS_cpuAVX2)
   {
-    const RAS_pixel* row = srcBase + (ptrdiff_t)y0 * srcStep + c0;
-    for (int c = 0; c < ncols; c++) sums[c] = Spread(row[c]);
-    for (int y = y0 + 1; y < y1; y++)
-    {
-      row += srcStep;
-      for (int c = 0; c < ncols; c++) sums[c] += Spread(row[c]);
-    }
+    ColumnSumsAVX2(first, srcStep, y1 - y0, ncols, sums);
+    if (from < to) BoxAveragesAVX2(sums, from, to, radius, (y1 - y0) * (2 * radius + 1), avg);
+  }
+  else
+#endif
+  {
+    ColumnSums(first, srcStep, y1 - y0, ncols, sums);
+    if (from < to) BoxAverages(sums, from, to, radius, (y1 - y0) * (2 * radius + 1), avg);
   }
   for (int i = 0; i < n; i++, pos += step)
   {
-    const int X = (int)(pos / 65536);
-    const int x0 = X - radius < c0 ? c0 : X - radius;
-    const int x1 = X + radius + 1 > c1 ? c1 : X + radius + 1;
-    const int count = nrows * (x1 - x0);
-    if (count <= 0) continue;
-    uint64_t s = 0;
-    for (int x = x0; x < x1; x++) s += sums[x - c0];
-    const uint32_t m = kRecip.v[count];
-    d[i] = (RAS_pixel)(((uint32_t)(s & 0xFFFF) * m) >> 18) | ((((uint32_t)(s >> 16) & 0xFFFF) * m) >> 18) << 8 |
-           ((((uint32_t)(s >> 32) & 0xFFFF) * m) >> 18) << 16 | ((((uint32_t)(s >> 48) & 0xFFFF) * m) >> 18) << 24;
+    const int X = (int)(pos >> 16) - c0;
+    if (X >= from && X < to)
+      d[i] = avg[X];
+    else
+      rowReference(d + i, srcBase, srcStep, Y, bottom, right, pos, step, 1, radius, w);
   }
-  if (sums != stackSums) free(sums);
+  free(heap);
 }
+
+#else
+
+template <>
+void _RAS_BoxRow<_RAS_CombinePixelsClobberNoClamp>::row(RAS_pixel* d, const RAS_pixel* srcBase, ptrdiff_t srcStep,
+                                                        int Y, int bottom, int right, long long pos, long long step,
+                                                        int n, int radius, int w)
+{
+  rowReference(d, srcBase, srcStep, Y, bottom, right, pos, step, n, radius, w);
+}
+
+#endif

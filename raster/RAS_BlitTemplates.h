@@ -8,6 +8,12 @@
 #include "raster/RAS_Internal.h"
 
 #include <stddef.h>
+#include <stdint.h>
+#include <stdlib.h>
+
+// Whether the CPU runs the AVX2 kernels; set at start-up. Tests clear it to
+// exercise the SSE2 kernels as well.
+extern bool _RAS_cpuAVX2;
 
 template <class Rule>
 inline void _RAS_DoPixWord(RAS_pixel* d, RAS_pixel s, int w)
@@ -89,24 +95,24 @@ inline void _RAS_DoPixChannels(RAS_pixel* d, const int* c, int w)
 }
 
 // A run of n bilinear samples from two source rows (4-point interpolation):
-// the sample at pos + i * step, all of whose columns X and X + 1 are readable.
+// sample i reads columns xs[i] and xs[i] + 1 with fraction fxs[i]. The column
+// tables are computed once per blit and shared by every row.
 template <class Rule>
 struct _RAS_BilinearSpan
 {
-  static void span(RAS_pixel* d, const RAS_pixel* top, const RAS_pixel* bot, long long pos, long long step, int n,
-                   unsigned fy, int w)
+  static void span(RAS_pixel* d, const RAS_pixel* top, const RAS_pixel* bot, const int* xs, const uint16_t* fxs,
+                   int n, unsigned fy, int w)
   {
-    spanReference(d, top, bot, pos, step, n, fy, w);
+    spanReference(d, top, bot, xs, fxs, n, fy, w);
   }
-  static void spanReference(RAS_pixel* d, const RAS_pixel* top, const RAS_pixel* bot, long long pos, long long step,
-                            int n, unsigned fy, int w)
+  static void spanReference(RAS_pixel* d, const RAS_pixel* top, const RAS_pixel* bot, const int* xs,
+                            const uint16_t* fxs, int n, unsigned fy, int w)
   {
-    for (int i = 0; i < n; i++, pos += step)
+    for (int i = 0; i < n; i++)
     {
-      const long long X = pos / 65536;
-      const unsigned fx = (unsigned)(pos & 0xFFFF);
+      const int X = xs[i];
       int c[4];
-      _RAS_Bilinear4(top[X], top[X + 1], bot[X], bot[X + 1], fx, fy, c);
+      _RAS_Bilinear4(top[X], top[X + 1], bot[X], bot[X + 1], fxs[i], fy, c);
       _RAS_DoPixChannels<Rule>(d + i, c, w);
     }
   }
@@ -114,8 +120,42 @@ struct _RAS_BilinearSpan
 
 template <>
 void _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::span(RAS_pixel* d, const RAS_pixel* top,
-                                                                const RAS_pixel* bot, long long pos, long long step,
-                                                                int n, unsigned fy, int w);
+                                                                const RAS_pixel* bot, const int* xs,
+                                                                const uint16_t* fxs, int n, unsigned fy, int w);
+
+// Column tables of a scaled row: source column and 16-bit fraction of sample
+// i, for i in [0, n). Kept on the stack for ordinary widths.
+struct _RAS_ColumnTable
+{
+  int* xs = nullptr;
+  uint16_t* fxs = nullptr;
+  int stackX[1024];
+  uint16_t stackF[1024];
+  void* heap = nullptr;
+
+  bool build(long long pos, long long step, int n)
+  {
+    if (n <= 1024)
+    {
+      xs = stackX;
+      fxs = stackF;
+    }
+    else
+    {
+      heap = malloc((size_t)n * (sizeof(int) + sizeof(uint16_t)));
+      if (!heap) return false;
+      xs = (int*)heap;
+      fxs = (uint16_t*)(xs + n);
+    }
+    for (int i = 0; i < n; i++, pos += step)
+    {
+      xs[i] = (int)(pos / 65536);
+      fxs[i] = (uint16_t)(pos & 0xFFFF);
+    }
+    return true;
+  }
+  ~_RAS_ColumnTable() { free(heap); }
+};
 
 // Box average of the filter-down path for one destination row: every sample
 // is the integer mean of the (2r+1) x (2r+1) neighbourhood of (X, Y) clipped
@@ -195,6 +235,8 @@ struct _RAS_Template_Blit2
       v0 = v1 = 0;
     }
     if (n0 >= n1 && v0 >= v1) return;
+    _RAS_ColumnTable cols;
+    if (j.bilinear && !cols.build(j.icurx + (long long)n0 * j.idx, j.idx, n1 - n0)) return;
     RAS_pixel* drow = j.dst;
     for (int y = 0; y < j.h; y++, drow += j.dstStep)
     {
@@ -213,7 +255,7 @@ struct _RAS_Template_Blit2
       if (Y < j.bottom - 1)
       {
         const RAS_pixel* bot = top + j.srcStep;
-        _RAS_BilinearSpan<Rule>::span(drow + n0, top, bot, pos, j.idx, n1 - n0, fy, j.weight);
+        _RAS_BilinearSpan<Rule>::span(drow + n0, top, bot, cols.xs, cols.fxs, n1 - n0, fy, j.weight);
         pos = j.icurx + (long long)v0 * j.idx;
         for (int i = v0; i < v1; i++, pos += j.idx)
         {

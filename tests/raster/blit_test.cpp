@@ -187,7 +187,7 @@ void CompareRowKernel(const char* name)
 {
   std::mt19937 rng(31);
   const int weights[] = {0, 1, 2, 63, 64, 100, 127, 128, 129, 200, 254, 255, 256, 257, 1000, -1, -300};
-  for (int n : {0, 1, 3, 4, 5, 7, 8, 16, 33})
+  for (int n : {0, 1, 3, 4, 5, 7, 8, 9, 15, 16, 17, 33, 100})
     for (int w : weights)
     {
       std::vector<RAS_pixel> s(n), d(n);
@@ -209,11 +209,19 @@ void CompareRowKernel(const char* name)
 
 TEST(BlitRows, VectorisedKernelsMatchReference)
 {
-  CompareRowKernel<_RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>("copy sa 256");
-  CompareRowKernel<_RAS_CombinePixelsCopySourceAlphaNoClamp>("copy sa");
-  CompareRowKernel<_RAS_CombinePixelsCopyNoClamp>("copy");
-  CompareRowKernel<_RAS_CombinePixelsAdd>("add");
-  CompareRowKernel<_RAS_CombinePixelsClobberNoClamp>("clobber");
+  // With the AVX2 kernels where the CPU has them, then with the SSE2 ones.
+  const bool had = _RAS_cpuAVX2;
+  for (bool avx2 : {true, false})
+  {
+    if (avx2 && !had) continue;
+    _RAS_cpuAVX2 = avx2;
+    CompareRowKernel<_RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>("copy sa 256");
+    CompareRowKernel<_RAS_CombinePixelsCopySourceAlphaNoClamp>("copy sa");
+    CompareRowKernel<_RAS_CombinePixelsCopyNoClamp>("copy");
+    CompareRowKernel<_RAS_CombinePixelsAdd>("add");
+    CompareRowKernel<_RAS_CombinePixelsClobberNoClamp>("clobber");
+  }
+  _RAS_cpuAVX2 = had;
 }
 
 TEST(BlitRows, SpanRangeMatchesBruteForce)

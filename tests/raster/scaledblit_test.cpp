@@ -263,31 +263,63 @@ TEST(ScaledBlit, OverlappingSourceAndDestinationReadsTheOriginal)
   }
 }
 
+// Runs a check with the AVX2 kernels and, where the CPU has them, once more
+// with the SSE2 ones.
+template <class F>
+void WithEachKernelSet(F&& check)
+{
+  const bool had = _RAS_cpuAVX2;
+  check();
+  if (had)
+  {
+    _RAS_cpuAVX2 = false;
+    check();
+    _RAS_cpuAVX2 = true;
+  }
+}
+
 TEST(ScaledSamplers, BilinearSpanMatchesReference)
 {
+  WithEachKernelSet([] {
   std::mt19937 rng(23);
   std::vector<RAS_pixel> top(64), bot(64);
   for (int iter = 0; iter < 2000; iter++)
   {
     for (auto& p : top) p = (RAS_pixel)rng();
     for (auto& p : bot) p = (RAS_pixel)rng();
-    const int n = (int)(rng() % 20);
-    const long long step = (long long)(rng() % 65536) + 1 + (iter % 3) * 65536;
+    // Now and then a run longer than one chunk of precomputed weights.
+    const int n = iter % 50 == 0 ? 300 : (int)(rng() % 20);
+    const long long step = n == 300 ? 65536 / 8 : (long long)(rng() % 65536) + 1 + (iter % 3) * 65536;
     const long long pos = (long long)(rng() % 65536);
     if (pos + step * (n ? n - 1 : 0) >= 62 * 65536) continue;
     const unsigned fy = (iter % 5 == 0) ? 0 : (unsigned)(rng() % 65536);
     std::vector<RAS_pixel> a(n, 7), b(n, 7);
-    _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::span(a.data(), top.data(), bot.data(), pos, step, n, fy, 256);
-    _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::spanReference(b.data(), top.data(), bot.data(), pos, step, n,
-                                                                       fy, 256);
+    _RAS_ColumnTable cols;
+    ASSERT_TRUE(cols.build(pos, step, n));
+    _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::span(a.data(), top.data(), bot.data(), cols.xs, cols.fxs, n,
+                                                              fy, 256);
+    _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::spanReference(b.data(), top.data(), bot.data(), cols.xs,
+                                                                       cols.fxs, n, fy, 256);
     ASSERT_EQ(a, b) << iter;
   }
+  });
 }
 
 TEST(ScaledSamplers, BoxRowMatchesReference)
 {
+  WithEachKernelSet([] {
   std::mt19937 rng(29);
-  RAS_MemBitmap src(40, 12);
+  RAS_MemBitmap src(40, 12), wide(3000, 5);
+  FillRandom(wide, rng);
+  for (int radius : {1, 2})
+  {
+    std::vector<RAS_pixel> a(1400, 9), b(1400, 9);
+    _RAS_BoxRow<_RAS_CombinePixelsClobberNoClamp>::row(a.data(), wide.getBits(), wide.getRowSpan(), 2, 5, 3000, 100000,
+                                                       2 * 65536 + 5, 1400, radius, 256);
+    _RAS_BoxRow<_RAS_CombinePixelsClobberNoClamp>::rowReference(b.data(), wide.getBits(), wide.getRowSpan(), 2, 5, 3000,
+                                                                100000, 2 * 65536 + 5, 1400, radius, 256);
+    ASSERT_EQ(a, b);
+  }
   for (int iter = 0; iter < 2000; iter++)
   {
     FillRandom(src, rng);
@@ -305,6 +337,7 @@ TEST(ScaledSamplers, BoxRowMatchesReference)
                                                                 pos, step, n, radius, 256);
     ASSERT_EQ(a, b) << iter;
   }
+  });
 }
 
 } // namespace
