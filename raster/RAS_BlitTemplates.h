@@ -10,6 +10,8 @@
 #include <stddef.h>
 #include <stdint.h>
 #include <stdlib.h>
+#include <string.h>
+#include <type_traits>
 
 // Whether the CPU runs the AVX2 kernels; set at start-up. Tests clear it to
 // exercise the SSE2 kernels as well.
@@ -298,7 +300,9 @@ struct _RAS_Template_Blit2
   }
 };
 
-// Nearest scaling with whole-word rules (opaque and half-weight copies).
+// Nearest scaling with whole-word rules (opaque and half-weight copies). The
+// source columns are looked up once per blit; an opaque copy whose next row
+// samples the same source row copies the row it has just drawn.
 template <class Rule>
 struct _RAS_Template_Blit0
 {
@@ -307,7 +311,13 @@ struct _RAS_Template_Blit0
     int n0, n1;
     _RAS_ColumnRange(j, 0, j.right, &n0, &n1);
     if (n0 >= n1) return;
-    RAS_pixel* drow = j.dst;
+    const int n = n1 - n0;
+    _RAS_ColumnTable cols;
+    if (!cols.build(j.icurx + (long long)n0 * j.idx, j.idx, n)) return;
+    const int* xs = cols.xs;
+    const RAS_pixel* prevSrc = nullptr;
+    const RAS_pixel* prevDst = nullptr;
+    RAS_pixel* drow = j.dst + n0;
     for (int y = 0; y < j.h; y++, drow += j.dstStep)
     {
       const long long posy = j.icury + (long long)y * j.idy;
@@ -315,8 +325,21 @@ struct _RAS_Template_Blit0
       const long long Y = posy / 65536;
       if (Y >= j.bottom) continue;
       const RAS_pixel* srow = j.srcBase + (ptrdiff_t)Y * j.srcStep;
-      long long pos = j.icurx + (long long)n0 * j.idx;
-      for (int i = n0; i < n1; i++, pos += j.idx) drow[i] = Rule::doPix(drow[i], srow[pos / 65536]);
+      if constexpr (std::is_same_v<Rule, _RAS_CombinePixelsClobberFAST>)
+      {
+        if (srow == prevSrc)
+        {
+          memcpy(drow, prevDst, (size_t)n * sizeof(RAS_pixel));
+          continue;
+        }
+        for (int i = 0; i < n; i++) drow[i] = srow[xs[i]];
+      }
+      else
+      {
+        for (int i = 0; i < n; i++) drow[i] = Rule::doPix(drow[i], srow[xs[i]]);
+      }
+      prevSrc = srow;
+      prevDst = drow;
     }
   }
 };
