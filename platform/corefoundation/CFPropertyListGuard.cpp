@@ -73,23 +73,43 @@ bool validReal(std::string_view text) {
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
+// Days from 1970-01-01 to a civil date (proleptic Gregorian).
+int64_t daysFromCivil(int64_t y, int64_t m, int64_t d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+// libplist carries dates as whole seconds from 2001 in 32 bits; a date
+// outside that span would come back as a different one.
+bool dateInRange(double secondsSince2001) {
+    return secondsSince2001 >= INT32_MIN && secondsSince2001 <= INT32_MAX;
+}
+
 // The published form: YYYY-MM-DDTHH:MM:SSZ.
 bool validDate(std::string_view text) {
     text = trim(text);
     if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
         text[16] != ':' || text[19] != 'Z')
         return false;
-    auto field = [&](size_t at, size_t n, int lo, int hi) {
-        int v = 0;
-        for (size_t i = at; i < at + n; ++i) {
+    int fields[6] = {};
+    const size_t at[6] = {0, 5, 8, 11, 14, 17}, width[6] = {4, 2, 2, 2, 2, 2};
+    const int lo[6] = {0, 1, 1, 0, 0, 0}, hi[6] = {9999, 12, 31, 23, 59, 60};
+    for (int f = 0; f < 6; ++f) {
+        for (size_t i = at[f]; i < at[f] + width[f]; ++i) {
             if (text[i] < '0' || text[i] > '9')
                 return false;
-            v = v * 10 + (text[i] - '0');
+            fields[f] = fields[f] * 10 + (text[i] - '0');
         }
-        return v >= lo && v <= hi;
-    };
-    return field(0, 4, 0, 9999) && field(5, 2, 1, 12) && field(8, 2, 1, 31) && field(11, 2, 0, 23) &&
-           field(14, 2, 0, 59) && field(17, 2, 0, 60);
+        if (fields[f] < lo[f] || fields[f] > hi[f])
+            return false;
+    }
+    int64_t seconds = (daysFromCivil(fields[0], fields[1], fields[2]) - daysFromCivil(2001, 1, 1)) * 86400 +
+                      fields[3] * 3600 + fields[4] * 60 + fields[5];
+    return dateInRange(static_cast<double>(seconds));
 }
 
 uint64_t readBigEndian(const UInt8* p, int n) {
@@ -145,8 +165,14 @@ bool inspectObject(const BinaryDocument& doc, uint64_t object, std::vector<uint6
         return low <= 4 && fits(uint64_t(1) << low);
     case 0x2:
         return (low == 2 || low == 3) && fits(uint64_t(1) << low);
-    case 0x3:
-        return low == 3 && fits(8);
+    case 0x3: {
+        if (low != 3 || !fits(8))
+            return false;
+        uint64_t bits = readBigEndian(doc.bytes + at, 8);
+        double seconds;
+        memcpy(&seconds, &bits, sizeof seconds);
+        return dateInRange(seconds);
+    }
     case 0x8:
         return fits(static_cast<uint64_t>(low) + 1);
     case 0x4: case 0x5: case 0x6: case 0xA: case 0xC: case 0xD:
@@ -156,10 +182,20 @@ bool inspectObject(const BinaryDocument& doc, uint64_t object, std::vector<uint6
     }
     if (low == 0xF && !readLength(doc, at, length))
         return false;
-    if (kind == 0x4 || kind == 0x5)
+    // libplist keeps strings NUL-terminated and asserts when one holds a NUL.
+    if (kind == 0x4)
         return fits(length);
-    if (kind == 0x6)
-        return fits(length * 2);
+    if (kind == 0x5)
+        return fits(length) && memchr(doc.bytes + at, 0, static_cast<size_t>(length)) == nullptr;
+    if (kind == 0x6) {
+        if (!fits(length * 2))
+            return false;
+        for (uint64_t i = 0; i < length; ++i) {
+            if (doc.bytes[at + 2 * i] == 0 && doc.bytes[at + 2 * i + 1] == 0)
+                return false;
+        }
+        return true;
+    }
     uint64_t refs = kind == 0xD ? length * 2 : length;
     room = refs * static_cast<uint64_t>(doc.refSize);
     if (!fits(room))
@@ -175,7 +211,26 @@ bool inspectObject(const BinaryDocument& doc, uint64_t object, std::vector<uint6
 
 } // namespace
 
+// A character reference to NUL ("&#0;", "&#x00;"), which XML forbids and
+// libplist cannot hold in a string.
+bool referencesNul(const UInt8* bytes, const UInt8* end) {
+    for (const UInt8* p = bytes; (p = findText(p, end, "&#")) != nullptr; p += 2) {
+        const UInt8* q = p + 2;
+        bool hex = q < end && (*q == 'x' || *q == 'X');
+        if (hex)
+            ++q;
+        const UInt8* digits = q;
+        while (q < end && *q == '0')
+            ++q;
+        if (q > digits && q < end && *q == ';')
+            return true;
+    }
+    return false;
+}
+
 bool xmlPropertyListIsSafe(const UInt8* bytes, CFIndex length) {
+    if (memchr(bytes, 0, static_cast<size_t>(length)) || referencesNul(bytes, bytes + length))
+        return false;
     // Open containers; for a dictionary, whether a key still awaits its value.
     struct Container {
         bool dictionary;

@@ -193,10 +193,14 @@ TEST_F(CFPlist, MalformedDocumentsAreRefused) {
     ExpectRefused("<plist><integer>12abc</integer></plist>");
     ExpectRefused("<plist><real>1.5 dB</real></plist>");
     ExpectRefused("<plist><date>yesterday</date></plist>");
+    ExpectRefused("<plist><date>2100-01-01T00:00:00Z</date></plist>"); // beyond what the date field holds
     ExpectRefused("<plist><string>\xC3</string></plist>");
     ExpectRefused(std::string("bplist00") + std::string(40, '\xFF'));
     ExpectRefused("bplist15 some later version", kCFPropertyListReadUnknownVersionError);
     ExpectRefused("<!-- never closed <plist/>");
+    ExpectRefused("<plist><string>a&#0;b</string></plist>");
+    ExpectRefused("<plist><string>a&#x000;b</string></plist>");
+    ExpectRefused(std::string("<plist><string>a\0b</string></plist>", 32));
     EXPECT_EQ(CFPropertyListCreateWithData(nullptr, nullptr, 0, nullptr, nullptr), nullptr);
     CFOwned<CFDataRef> ok(DataOf("<plist><true/></plist>"));
     EXPECT_EQ(CFPropertyListCreateWithData(nullptr, ok, 9, nullptr, nullptr), nullptr) << "unknown mutability option";
@@ -281,6 +285,9 @@ TEST_F(CFPlist, HostileBinaryStructuresAreRefused) {
     ExpectRefused(BinaryDocument({ArrayOf({7})}));     // reference past the object table
     ExpectRefused(BinaryDocument({"\x5F\x10\x7F" "ab"})); // string longer than the document
     ExpectRefused(BinaryDocument({"\x09"}, 3));       // top object out of range
+    ExpectRefused(BinaryDocument({std::string("\x33\x7F\xF0\0\0\0\0\0\0", 9)})); // a date at infinity
+    ExpectRefused(BinaryDocument({std::string("\x53" "a\0b", 4)}));                 // NUL inside an ASCII string
+    ExpectRefused(BinaryDocument({std::string("\x62\0a\0\0", 5)}));              // NUL inside a UTF-16 string
 
     std::vector<std::string> deep;
     for (int i = 0; i < 1000; ++i)
