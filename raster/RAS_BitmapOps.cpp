@@ -36,7 +36,6 @@ void RAS_PutPixel(RAS_IBitmap* bm, int x, int y, RAS_pixel colour, float alpha, 
   if (x < 0 || y < 0 || !_RAS_ClipToBitmap(bm, x, y, 1, 1, &a)) return;
   mode &= ~RAS_MODE_USE_ALPHA;
   const int w = RAS_LimitRuleWeight(mode, RAS_AlphaToWeight(alpha));
-  if (w <= 0 && (mode & RAS_MODE_MASK) == RAS_MODE_COPY) return;
   if (w == 0) return;
   if ((mode & RAS_MODE_MASK) == RAS_MODE_COPY)
   {

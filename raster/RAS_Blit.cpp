@@ -124,6 +124,12 @@ void RAS_Blit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, const REC
   const int w = RAS_LimitRuleWeight(mode, RAS_AlphaToWeight(alpha));
   if (w == 0) return;
   _RAS_WithRule(mode, w, [&]<class Rule>() {
+    if (!_RAS_MemoryOverlaps(dest, src))
+    {
+      const _RAS_Area d = _RAS_AreaAt(dest, a.dx, a.dy, a.w, a.h), s = _RAS_AreaAt(src, a.sx, a.sy, a.w, a.h);
+      _RAS_Template_Blit2<Rule>::blit(d.row, d.step, s.row, s.step, a.w, a.h, w);
+      return;
+    }
     ForEachRow(dest, src, a,
                [w](RAS_pixel* d, const RAS_pixel* s, int n) { _RAS_BlitRow<Rule>::row(d, s, n, w); });
   });
