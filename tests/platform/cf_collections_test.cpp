@@ -118,6 +118,10 @@ TEST_F(CFCollections, TypeCallbacksRetainAndRelease) {
     CFRelease(a);
 }
 
+CFComparisonResult CompareNumbers(const void* a, const void* b, void*) {
+    return CFNumberCompare(static_cast<CFNumberRef>(a), static_cast<CFNumberRef>(b), nullptr);
+}
+
 TEST_F(CFCollections, MutableArrayOperations) {
     CFMutableArrayRef a = CFArrayCreateMutable(nullptr, 0, &kCFTypeArrayCallBacks);
     for (int i = 0; i < 40; ++i) {
@@ -126,13 +130,13 @@ TEST_F(CFCollections, MutableArrayOperations) {
         CFRelease(n);
     }
     EXPECT_EQ(CFArrayGetCount(a), 40);
-    CFArraySortValues(a, CFRangeMake(0, 40), reinterpret_cast<CFComparatorFunction>(CFNumberCompare), nullptr);
+    CFArraySortValues(a, CFRangeMake(0, 40), CompareNumbers, nullptr);
     int first = -1;
     CFNumberGetValue(static_cast<CFNumberRef>(CFArrayGetValueAtIndex(a, 0)), kCFNumberIntType, &first);
     EXPECT_EQ(first, 0);
     int key = 17;
     CFOwned<CFNumberRef> k(CFNumberCreate(nullptr, kCFNumberIntType, &key));
-    EXPECT_EQ(CFArrayBSearchValues(a, CFRangeMake(0, 40), k, reinterpret_cast<CFComparatorFunction>(CFNumberCompare), nullptr), 17);
+    EXPECT_EQ(CFArrayBSearchValues(a, CFRangeMake(0, 40), k, CompareNumbers, nullptr), 17);
     CFArraySetValueAtIndex(a, 0, CFArrayGetValueAtIndex(a, 0)); // same value in place survives
     CFArrayExchangeValuesAtIndices(a, 0, 39);
     CFArrayAppendArray(a, a, CFRangeMake(0, 40));
