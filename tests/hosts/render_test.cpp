@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -203,6 +204,18 @@ TEST_F(RenderTest, OutputFormatFollowsTheExtension)
   sf_close(f);
   EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
   EXPECT_EQ(MaxDifference(wav, other), 0.0f);
+}
+
+// Beyond full scale, integer formats hold the clipped value, not a wrapped one.
+TEST_F(RenderTest, IntegerFormatsClipLoudOutput)
+{
+  const std::vector<std::string> loud = {"--preset", "Clean", "--set", "Level=1", stereo};
+  const Audio wav = RenderOk(loud, dir / "loud.wav");
+  const Audio flac = RenderOk(loud, dir / "loud.flac");
+  ASSERT_GT(Peak(wav), 1.5f);
+  ASSERT_EQ(wav.samples.size(), flac.samples.size());
+  for (size_t i = 0; i < wav.samples.size(); ++i)
+    ASSERT_NEAR(flac.samples[i], std::clamp(wav.samples[i], -1.0f, 1.0f), 1e-5f) << i;
 }
 
 TEST_F(RenderTest, ListShowsWhatAHostReads)
