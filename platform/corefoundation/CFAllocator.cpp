@@ -165,8 +165,6 @@ CFAllocatorRef CFAllocatorCreate(CFAllocatorRef allocator, CFAllocatorContext* c
             own.info = const_cast<void*>(own.retain(own.info));
         auto* a = new (memory) __CFAllocator(own, true);
         // Its own allocator would be itself; it is freed through its context instead.
-        a->retainCount.store(1, std::memory_order_relaxed);
-        a->allocator = kCFAllocatorSystemDefault;
         registerObject(a, kCFAllocatorSystemDefault);
         return a;
     }

@@ -62,7 +62,8 @@ struct ObjectHeader {
 };
 
 // Operations each type provides; any may be null (then identity semantics and
-// a generic description apply).
+// a generic description apply). They run on whichever thread drops the last
+// reference, compares, hashes or describes; they may allocate and take locks.
 struct TypeClass {
     const char* name;
     // Releases what the object owns and runs its destructor; the shell is freed by the runtime.

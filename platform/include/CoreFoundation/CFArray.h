@@ -7,6 +7,9 @@
 
 CF_EXTERN_C_BEGIN
 
+/* The callbacks run on whichever thread is using the array, while it adds,
+   removes, compares or describes values; they may allocate and lock, but must
+   not change the array. */
 typedef const void* (*CFArrayRetainCallBack)(CFAllocatorRef allocator, const void* value);
 typedef void (*CFArrayReleaseCallBack)(CFAllocatorRef allocator, const void* value);
 typedef CFStringRef (*CFArrayCopyDescriptionCallBack)(const void* value);
@@ -23,6 +26,7 @@ typedef struct {
 /* Values are CF objects: retained, released, compared with CFEqual. */
 CF_EXPORT const CFArrayCallBacks kCFTypeArrayCallBacks;
 
+/* Called on the caller's thread for each value in order; must not change the array. */
 typedef void (*CFArrayApplierFunction)(const void* value, void* context);
 
 typedef const struct __CFArray* CFArrayRef;

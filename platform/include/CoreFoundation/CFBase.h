@@ -68,6 +68,7 @@ typedef CF_ENUM(CFIndex, CFComparisonResult) {
     kCFCompareGreaterThan = 1
 };
 
+/* Called on the caller's thread during a sort or search; must not change the collection. */
 typedef CFComparisonResult (*CFComparatorFunction)(const void* val1, const void* val2, void* context);
 
 static const CFIndex kCFNotFound = -1;
@@ -105,6 +106,9 @@ CF_EXPORT const CFAllocatorRef kCFAllocatorNull;
 /* Only as the allocator argument of CFAllocatorCreate: the new allocator allocates itself with its own context. */
 CF_EXPORT const CFAllocatorRef kCFAllocatorUseContext;
 
+/* Allocator callbacks run on any thread that creates or frees objects with the
+   allocator, possibly several at once; they must be thread-safe and must not
+   call back into CoreFoundation with the same allocator. */
 typedef const void* (*CFAllocatorRetainCallBack)(const void* info);
 typedef void (*CFAllocatorReleaseCallBack)(const void* info);
 typedef CFStringRef (*CFAllocatorCopyDescriptionCallBack)(const void* info);

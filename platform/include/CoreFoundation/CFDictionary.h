@@ -7,6 +7,9 @@
 
 CF_EXTERN_C_BEGIN
 
+/* The callbacks run on whichever thread is using the dictionary, while it adds,
+   removes, looks up, compares or describes entries; they may allocate and
+   lock, but must not change the dictionary. */
 typedef const void* (*CFDictionaryRetainCallBack)(CFAllocatorRef allocator, const void* value);
 typedef void (*CFDictionaryReleaseCallBack)(CFAllocatorRef allocator, const void* value);
 typedef CFStringRef (*CFDictionaryCopyDescriptionCallBack)(const void* value);
@@ -39,6 +42,7 @@ typedef struct {
 /* Values are CF objects: retained, released, compared with CFEqual. */
 CF_EXPORT const CFDictionaryValueCallBacks kCFTypeDictionaryValueCallBacks;
 
+/* Called on the caller's thread for each entry; must not change the dictionary. */
 typedef void (*CFDictionaryApplierFunction)(const void* key, const void* value, void* context);
 
 typedef const struct __CFDictionary* CFDictionaryRef;
