@@ -318,6 +318,10 @@ bool HostUnit::Prepare(double sampleRate, UInt32 inChannels, UInt32 outChannels,
   if (err) return Fail(error, Status("the unit refused the sample rate", err));
   err = AudioUnitSetProperty(mUnit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, &maxFrames, sizeof(maxFrames));
   if (err) return Fail(error, Status("the unit refused blocks of " + std::to_string(maxFrames) + " frames", err));
+  // Files are rendered as fast as the unit goes, as a workstation bounces
+  // offline; a unit without the property renders the same either way.
+  UInt32 offline = 1;
+  AudioUnitSetProperty(mUnit, kAudioUnitProperty_OfflineRender, kAudioUnitScope_Global, 0, &offline, sizeof(offline));
   AURenderCallbackStruct cb{input, inputRef};
   err = AudioUnitSetProperty(mUnit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof(cb));
   if (err) return Fail(error, Status("the unit refused the input callback", err));
