@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <sys/resource.h>
 
 namespace {
 
@@ -61,6 +62,29 @@ TEST(SysBitmap, EmptyAndImpossibleSizesLeaveNoContext)
   RAS_SysBitmap none;
   EXPECT_EQ(none.getBits(), nullptr);
   EXPECT_EQ(none.getDC(), nullptr);
+}
+
+void LimitAddressSpace(rlim_t bytes)
+{
+  struct rlimit lim;
+  lim.rlim_cur = lim.rlim_max = bytes;
+  setrlimit(RLIMIT_AS, &lim);
+}
+
+TEST(SysBitmap, FailedContextLeavesEmptyBitmap)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizer runtime needs more address space than the limit leaves";
+#else
+  EXPECT_EXIT(
+      {
+        LimitAddressSpace(512u << 20);
+        RAS_SysBitmap bm(16, 16);
+        bm.resize(20000, 20000);
+        exit(!bm.getBits() && !bm.getDC() && bm.getWidth() == 0 && bm.getHeight() == 0 ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+#endif
 }
 
 TEST(SysBitmap, PixelLayoutMatchesTheDrawingContext)
