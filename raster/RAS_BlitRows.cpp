@@ -248,6 +248,20 @@ static inline __m128i Bilinear1(const RAS_pixel* top, const RAS_pixel* bot, __m1
   return _mm_srli_epi32(sum, 16);
 }
 
+// A row sampled exactly on a source row (fy = 0) reduces to
+//   sum = 65536 tl + fx (tr - tl) = 16384 * 2 (tl + tr) + (fx - 32768)(tr - tl)
+// with the weight pair (fx - 32768, 16384).
+static inline __m128i Linear1(const RAS_pixel* top, __m128i wH)
+{
+  const __m128i z = _mm_setzero_si128();
+  const __m128i t = _mm_unpacklo_epi8(_mm_loadl_epi64((const __m128i*)top), z);
+  const __m128i tr = _mm_srli_si128(t, 8);
+  const __m128i s = _mm_add_epi16(t, tr);
+  return _mm_srli_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(_mm_sub_epi16(tr, t), _mm_add_epi16(s, s)), wH), 16);
+}
+
+static inline int32_t LinearWeight(unsigned fx) { return (int32_t)((fx ^ 0x8000u) | (16384u << 16)); }
+
 // The per-sample weight pairs of one row: (fx - 32768, fy - 32768) and
 // (u - 32768, 16384) as 16-bit pairs, u = fx * fy >> 16.
 static void BilinearWeights(const uint16_t* fxs, int n, unsigned fy, int32_t* wA, int32_t* wB)
@@ -331,6 +345,38 @@ RAS_AVX2 static void BilinearRunAVX2(RAS_pixel* d, const RAS_pixel* top, const R
   }
 }
 
+RAS_AVX2 static inline __m256i Linear2(const RAS_pixel* top0, const RAS_pixel* top1, __m256i wH)
+{
+  const __m256i z = _mm256_setzero_si256();
+  const __m256i t = _mm256_unpacklo_epi8(
+      _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadl_epi64((const __m128i*)top0)),
+                              _mm_loadl_epi64((const __m128i*)top1), 1),
+      z);
+  const __m256i tr = _mm256_srli_si256(t, 8);
+  const __m256i s = _mm256_add_epi16(t, tr);
+  return _mm256_srli_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(_mm256_sub_epi16(tr, t), _mm256_add_epi16(s, s)), wH),
+                           16);
+}
+
+RAS_AVX2 static void LinearRunAVX2(RAS_pixel* d, const RAS_pixel* top, const int* xs, const int32_t* wH, int n)
+{
+  const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 0, 0, 0, 0);
+  int i = 0;
+  for (; i + 4 <= n; i += 4)
+  {
+    const __m256i p16 = _mm256_packs_epi32(Linear2(top + xs[i], top + xs[i + 1], PairWeights(wH + i)),
+                                           Linear2(top + xs[i + 2], top + xs[i + 3], PairWeights(wH + i + 2)));
+    const __m256i p8 = _mm256_packus_epi16(p16, p16);
+    _mm_storeu_si128((__m128i*)(d + i), _mm256_castsi256_si128(_mm256_permutevar8x32_epi32(p8, order)));
+  }
+  for (; i < n; i++)
+  {
+    const __m128i r = Linear1(top + xs[i], _mm_set1_epi32(wH[i]));
+    const __m128i p16 = _mm_packs_epi32(r, r);
+    d[i] = (RAS_pixel)_mm_cvtsi128_si32(_mm_packus_epi16(p16, p16));
+  }
+}
+
 #endif
 
 template <>
@@ -339,6 +385,29 @@ void _RAS_BilinearSpan<_RAS_CombinePixelsClobberNoClamp>::span(RAS_pixel* d, con
                                                                 const uint16_t* fxs, int n, unsigned fy, int)
 {
   int32_t wA[256], wB[256];
+  if (fy == 0)
+  {
+    // On a source row: horizontal interpolation only, same integers.
+    for (int c0 = 0; c0 < n; c0 += 256)
+    {
+      const int cn = n - c0 < 256 ? n - c0 : 256;
+      for (int i = 0; i < cn; i++) wA[i] = LinearWeight(fxs[c0 + i]);
+#ifdef RAS_HAVE_AVX2_PATH
+      if (_RAS_cpuAVX2)
+      {
+        LinearRunAVX2(d + c0, top, xs + c0, wA, cn);
+        continue;
+      }
+#endif
+      for (int i = 0; i < cn; i++)
+      {
+        const __m128i r = Linear1(top + xs[c0 + i], _mm_set1_epi32(wA[i]));
+        const __m128i p16 = _mm_packs_epi32(r, r);
+        d[c0 + i] = (RAS_pixel)_mm_cvtsi128_si32(_mm_packus_epi16(p16, p16));
+      }
+    }
+    return;
+  }
 #ifdef RAS_HAVE_AVX2_PATH
   if (_RAS_cpuAVX2)
   {
