@@ -37,6 +37,7 @@ void ReleaseSlot(int slot)
   if (slot >= 0) gTempUsed[slot] = 0;
 }
 
+// Signal handler, on whichever thread takes the signal: async-signal-safe calls only, no locks, no allocation.
 void RemoveTempsAndDie(int sig)
 {
   for (int i = 0; i < kSlots; ++i)

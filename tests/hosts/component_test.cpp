@@ -29,6 +29,7 @@ struct Input
   double phase = 0;
 };
 
+// Input callback, called by the unit from inside AudioUnitRender on the test's thread; no locks, no allocation.
 OSStatus Sine(void* ref, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames, AudioBufferList* io)
 {
   Input* in = (Input*)ref;
