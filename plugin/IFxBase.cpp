@@ -319,37 +319,36 @@ void IFxBase::LimitToStereoIO()
   if (NOutChannels() > 2) SetOutputChannelConnections(2, NOutChannels() - 2, true);
 }
 
-void IFxBase::SetInputChannelConnections(int idx, int n, bool connected)
+// Shared by input and output channels; slot is the member holding the
+// channel's place in the processing pointers, pointed at the channel's scratch
+// buffer while disconnected.
+template <class Channel>
+static void SetChannelConnections(KIT_PtrList<Channel>& channels, int idx, int n, bool connected,
+                                  double** Channel::*slot)
 {
   const long long end = (long long)idx + (n > 0 ? n : 0);
-  const int last = end < NInChannels() ? (int)end : NInChannels();
+  const int last = end < channels.GetSize() ? (int)end : channels.GetSize();
   for (int i = idx < 0 ? 0 : idx; i < last; ++i)
   {
-    InChannel* ch = mInChannels.Get(i);
+    Channel* ch = channels.Get(i);
     if (!connected)
     {
       // A channel that stops being connected must read silence, not the last block.
       if (ch->mConnected) ZeroBuf(&ch->mScratchBuf);
-      *ch->mSrc = ch->mScratchBuf.Get();
+      *(ch->*slot) = ch->mScratchBuf.Get();
     }
     ch->mConnected = connected;
   }
 }
 
+void IFxBase::SetInputChannelConnections(int idx, int n, bool connected)
+{
+  SetChannelConnections(mInChannels, idx, n, connected, &InChannel::mSrc);
+}
+
 void IFxBase::SetOutputChannelConnections(int idx, int n, bool connected)
 {
-  const long long end = (long long)idx + (n > 0 ? n : 0);
-  const int last = end < NOutChannels() ? (int)end : NOutChannels();
-  for (int i = idx < 0 ? 0 : idx; i < last; ++i)
-  {
-    OutChannel* ch = mOutChannels.Get(i);
-    if (!connected)
-    {
-      if (ch->mConnected) ZeroBuf(&ch->mScratchBuf);
-      *ch->mDest = ch->mScratchBuf.Get();
-    }
-    ch->mConnected = connected;
-  }
+  SetChannelConnections(mOutChannels, idx, n, connected, &OutChannel::mDest);
 }
 
 bool IFxBase::IsInChannelConnected(int chIdx) const
