@@ -29,7 +29,7 @@ endfunction()
 # keeps a broken file from taking its neighbours down and lets them build in parallel.
 # Other .cpp files in the folder are shared helpers linked into every program there.
 function(orvanta_tests folder)
-  cmake_parse_arguments(OT "" "" "LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(OT "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
   file(GLOB all CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   set(helpers ${all})
@@ -45,8 +45,10 @@ function(orvanta_tests folder)
     target_link_libraries(${tname} PRIVATE ${OT_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
     target_include_directories(${tname} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
     set_target_properties(${tname} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    # Property values must be single list items here: the discovery script
+    # splits lists into key/value pairs.
     gtest_discover_tests(${tname} DISCOVERY_TIMEOUT 60
-      PROPERTIES ENVIRONMENT "ORVANTA_BUILD_DIR=${CMAKE_BINARY_DIR};ORVANTA_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
-                 LABELS "${folder};${OT_LABELS}")
+      PROPERTIES ENVIRONMENT "ORVANTA_BUILD_DIR=${CMAKE_BINARY_DIR}"
+                 LABELS "${folder}")
   endforeach()
 endfunction()
