@@ -2,33 +2,10 @@
 
 #include "raster/RAS_BitmapOps.h"
 #include "raster/RAS_BlitTemplates.h"
+#include "raster/RAS_SampleWalk.h"
 
 #include <initializer_list>
 #include <math.h>
-
-// Steps are limited to 32768 source pixels per destination pixel and
-// positions to 2^60 (16.16), so that no walk over any bitmap leaves 64 bits.
-static inline long long Step16(double v)
-{
-  const double lim = 2147483648.0;
-  const double f = v * 65536.0;
-  if (!(f == f)) return 0;
-  return f >= lim ? (long long)lim : f <= -lim ? -(long long)lim : (long long)f;
-}
-
-static inline long long Pos16(double v)
-{
-  const double lim = 1152921504606846976.0;
-  const double f = v * 65536.0;
-  if (!(f == f)) return 0;
-  return f >= lim ? (long long)lim : f <= -lim ? -(long long)lim : (long long)f;
-}
-
-static inline long long LimitStep(long long v)
-{
-  const long long lim = 2147483648LL;
-  return v > lim ? lim : v < -lim ? -lim : v;
-}
 
 template <class Rule>
 static void DoPixRule(unsigned char* d, int r, int g, int b, int a, int w)
@@ -94,8 +71,8 @@ void _RAS_Template_Blit3::deltaBlit(const _RAS_DeltaJob& j)
     }
     s += j.dsdy;
     t += j.dtdy;
-    dsdx = LimitStep(dsdx + j.dsdxdy);
-    dtdx = LimitStep(dtdx + j.dtdxdy);
+    dsdx = _RAS_LimitStep16(dsdx + j.dsdxdy);
+    dtdx = _RAS_LimitStep16(dtdx + j.dtdxdy);
   }
 }
 
@@ -186,14 +163,14 @@ static void RunWalk(RAS_IBitmap* dest, RAS_IBitmap* src, const Walk& wk, const i
   j.h = d.h;
   j.srcBase = rows.base;
   j.srcStep = rows.step;
-  j.s = Pos16(wk.s);
-  j.t = Pos16(wk.t);
-  j.dsdx = Step16(wk.dsdx);
-  j.dtdx = Step16(wk.dtdx);
-  j.dsdy = Step16(wk.dsdy);
-  j.dtdy = Step16(wk.dtdy);
-  j.dsdxdy = Step16(wk.dsdxdy);
-  j.dtdxdy = Step16(wk.dtdxdy);
+  j.s = _RAS_Pos16(wk.s);
+  j.t = _RAS_Pos16(wk.t);
+  j.dsdx = _RAS_Step16(wk.dsdx);
+  j.dtdx = _RAS_Step16(wk.dtdx);
+  j.dsdy = _RAS_Step16(wk.dsdy);
+  j.dtdy = _RAS_Step16(wk.dtdy);
+  j.dsdxdy = _RAS_Step16(wk.dsdxdy);
+  j.dtdxdy = _RAS_Step16(wk.dtdxdy);
   j.left = box[0];
   j.top = box[1];
   j.right = box[2];
@@ -202,16 +179,6 @@ static void RunWalk(RAS_IBitmap* dest, RAS_IBitmap* src, const Walk& wk, const i
   j.bilinear = (mode & 0xFF00) == RAS_FILTER_BILINEAR;
   j.doPix = fn;
   _RAS_Template_Blit3::deltaBlit(j);
-}
-
-// Replaces src with a snapshot of it when it shares memory with dest.
-static bool SeparateSource(RAS_IBitmap* dest, RAS_IBitmap** src, RAS_MemBitmap* snapshot)
-{
-  if (!_RAS_MemoryOverlaps(dest, *src)) return true;
-  RAS_Copy(snapshot, *src);
-  if (!snapshot->getBits()) return false;
-  *src = snapshot;
-  return true;
 }
 
 void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int dstw, int dsth, float srcx,
@@ -229,20 +196,8 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   wk.dw = dstw;
   wk.dh = dsth;
   double sx0 = srcx, sy0 = srcy, sw = srcw, sh = srch;
-  if (wk.dw < 0)
-  {
-    wk.dx += wk.dw;
-    wk.dw = -wk.dw;
-    sx0 += sw;
-    sw = -sw;
-  }
-  if (wk.dh < 0)
-  {
-    wk.dy += wk.dh;
-    wk.dh = -wk.dh;
-    sy0 += sh;
-    sh = -sh;
-  }
+  _RAS_FlipToPositive(&wk.dx, &wk.dw, &sx0, &sw);
+  _RAS_FlipToPositive(&wk.dy, &wk.dh, &sy0, &sh);
   const double sa = sin((double)angle), ca = cos((double)angle);
   wk.dsdx = ca * sw / (double)wk.dw;
   wk.dsdy = sa * sw / (double)wk.dw;
@@ -256,7 +211,7 @@ void RAS_RotatedBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, in
   if (!ClipWalk(dest, &wk)) return;
 
   RAS_MemBitmap snapshot;
-  if (!SeparateSource(dest, &src, &snapshot)) return;
+  if (!_RAS_SeparateSource(dest, &src, &snapshot)) return;
   RunWalk(dest, src, wk, box, alpha, mode);
 }
 
@@ -276,18 +231,8 @@ static void DeltaBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, i
   wk.dh = dsth;
   wk.s = srcx;
   wk.t = srcy;
-  if (wk.dw < 0)
-  {
-    wk.dx += wk.dw;
-    wk.dw = -wk.dw;
-    wk.s += srcw;
-  }
-  if (wk.dh < 0)
-  {
-    wk.dy += wk.dh;
-    wk.dh = -wk.dh;
-    wk.t += srch;
-  }
+  _RAS_FlipToPositive(&wk.dx, &wk.dw, &wk.s, &srcw);
+  _RAS_FlipToPositive(&wk.dy, &wk.dh, &wk.t, &srch);
   wk.dsdx = dsdx;
   wk.dtdx = dtdx;
   wk.dsdy = dsdy;
@@ -297,7 +242,7 @@ static void DeltaBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, i
   if (!ClipWalk(dest, &wk)) return;
 
   RAS_MemBitmap snapshot;
-  if (!SeparateSource(dest, &src, &snapshot)) return;
+  if (!_RAS_SeparateSource(dest, &src, &snapshot)) return;
   RunWalk(dest, src, wk, box, alpha, mode);
 }
 
@@ -315,7 +260,7 @@ static void TransformBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dst
 {
   if (!dest || !src || !pts || dstw <= 0 || dsth <= 0 || div_w < 2 || div_h < 2) return;
   RAS_MemBitmap snapshot;
-  if (!SeparateSource(dest, &src, &snapshot)) return;
+  if (!_RAS_SeparateSource(dest, &src, &snapshot)) return;
 
   const double xadv = (double)dstw / (div_w - 1), yadv = (double)dsth / (div_h - 1);
   double y = dsty;

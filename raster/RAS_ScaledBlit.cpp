@@ -2,27 +2,9 @@
 
 #include "raster/RAS_BitmapOps.h"
 #include "raster/RAS_BlitTemplates.h"
+#include "raster/RAS_SampleWalk.h"
 
 #include <math.h>
-
-// 16.16 steps are limited to 32768 source pixels per destination pixel and
-// positions to 2^60, so that a position plus a step times any bitmap width
-// stays inside 64 bits.
-static inline long long Step16(double v)
-{
-  const double lim = 2147483648.0;
-  const double f = v * 65536.0;
-  if (!(f == f)) return 0;
-  return f >= lim ? (long long)lim : f <= -lim ? -(long long)lim : (long long)f;
-}
-
-static inline long long Pos16(double v)
-{
-  const double lim = 1152921504606846976.0; // 2^60
-  const double f = v * 65536.0;
-  if (!(f == f)) return 0;
-  return f >= lim ? (long long)lim : f <= -lim ? -(long long)lim : (long long)f;
-}
 
 // Drops leading and trailing destination pixels whose samples fall before
 // position 0 or at or beyond the source size (positive steps only).
@@ -59,32 +41,13 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
     }
   }
 
-  // A snapshot of the source when it shares memory with the destination, so
-  // that samples are never taken from pixels already drawn.
   RAS_MemBitmap snapshot;
-  if (_RAS_MemoryOverlaps(dest, src))
-  {
-    RAS_Copy(&snapshot, src);
-    if (!snapshot.getBits()) return;
-    src = &snapshot;
-  }
+  if (!_RAS_SeparateSource(dest, &src, &snapshot)) return;
 
   double sx = srcx, sy = srcy, sw = srcw, sh = srch;
   long long dx = dstx, dy = dsty, dw = dstw, dh = dsth;
-  if (dw < 0)
-  {
-    sx += sw;
-    sw = -sw;
-    dx += dw;
-    dw = -dw;
-  }
-  if (dh < 0)
-  {
-    sy += sh;
-    sh = -sh;
-    dy += dh;
-    dh = -dh;
-  }
+  _RAS_FlipToPositive(&dx, &dw, &sx, &sw);
+  _RAS_FlipToPositive(&dy, &dh, &sy, &sh);
   const double xadvance = sw / (double)dw, yadvance = sh / (double)dh;
   // Infinite arguments can still make NaN positions (inf - inf): nothing is drawn.
   if (RAS_IsNaN(sx + xadvance) || RAS_IsNaN(sy + yadvance) || RAS_IsNaN(sx + sw) || RAS_IsNaN(sy + sh)) return;
@@ -120,8 +83,8 @@ void RAS_ScaledBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int
   if (dh > destH - dy) dh = destH - dy;
   if (dw < 1 || dh < 1) return;
 
-  const long long idx = Step16(xadvance), idy = Step16(yadvance);
-  long long icurx = Pos16(sx), icury = Pos16(sy);
+  const long long idx = _RAS_Step16(xadvance), idy = _RAS_Step16(yadvance);
+  long long icurx = _RAS_Pos16(sx), icury = _RAS_Pos16(sy);
   if (!TrimToSource(&icurx, idx, &dx, &dw, srcW) || !TrimToSource(&icury, idy, &dy, &dh, srcH)) return;
 
   const int w = RAS_LimitRuleWeight(mode, RAS_AlphaToWeight(alpha));
