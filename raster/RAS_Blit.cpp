@@ -5,62 +5,12 @@
 #include <stdlib.h>
 #include <string.h>
 
-// Source and destination rectangles of an unscaled blit after clipping.
-struct BlitArea
-{
-  int sx, sy, dx, dy, w, h;
-};
-
-// Clips the source rectangle to the source and the destination rectangle to
-// the destination, in 64 bits so that no coordinate can overflow.
-static bool ClipBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, const RECT* srcrect, BlitArea* out)
-{
-  const long long sw = src->getWidth(), sh = src->getHeight();
-  const long long dw = dest->getWidth(), dh = dest->getHeight();
-  long long l = 0, t = 0, r = sw, b = sh;
-  if (srcrect)
-  {
-    l = srcrect->left;
-    t = srcrect->top;
-    r = srcrect->right < sw ? srcrect->right : sw;
-    b = srcrect->bottom < sh ? srcrect->bottom : sh;
-  }
-  long long dx = dstx, dy = dsty;
-  if (l < 0)
-  {
-    dx -= l;
-    l = 0;
-  }
-  if (t < 0)
-  {
-    dy -= t;
-    t = 0;
-  }
-  if (dx < 0)
-  {
-    l -= dx;
-    dx = 0;
-  }
-  if (dy < 0)
-  {
-    t -= dy;
-    dy = 0;
-  }
-  if (dx >= dw || dy >= dh || l >= r || t >= b) return false;
-  long long w = r - l, h = b - t;
-  if (w > dw - dx) w = dw - dx;
-  if (h > dh - dy) h = dh - dy;
-  if (w < 1 || h < 1) return false;
-  *out = {(int)l, (int)t, (int)dx, (int)dy, (int)w, (int)h};
-  return true;
-}
-
 // A row operation applied to every row of the clipped area. When source and
 // destination share memory the rows are walked in the order that reads each
 // source row before it is overwritten, and each source row goes through a
 // scratch row first so that overlap within a row cannot feed back.
 template <class RowOp>
-static void ForEachRow(RAS_IBitmap* dest, RAS_IBitmap* src, const BlitArea& a, RowOp&& op)
+static void ForEachRow(RAS_IBitmap* dest, RAS_IBitmap* src, const _RAS_BlitArea& a, RowOp&& op)
 {
   _RAS_Area d = _RAS_AreaAt(dest, a.dx, a.dy, a.w, a.h);
   _RAS_Area s = _RAS_AreaAt(src, a.sx, a.sy, a.w, a.h);
@@ -93,8 +43,11 @@ void RAS_Blit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, const REC
 {
   if (!dest || !src || !dest->getBits() || !src->getBits()) return;
   if (alpha == 0.0f) return;
-  BlitArea a;
-  if (!ClipBlit(dest, src, dstx, dsty, srcrect, &a)) return;
+  _RAS_BlitArea a;
+  const bool any = srcrect ? _RAS_ClipBlit(dest, src, dstx, dsty, srcrect->left, srcrect->top, srcrect->right,
+                                           srcrect->bottom, &a)
+                           : _RAS_ClipBlit(dest, src, dstx, dsty, 0, 0, src->getWidth(), src->getHeight(), &a);
+  if (!any) return;
 
   if ((mode & 0xF0) == RAS_MODE_CHANNEL_COPY)
   {

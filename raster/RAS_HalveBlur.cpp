@@ -33,53 +33,27 @@ void RAS_Blur(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, int srcx,
   if (!dest || !src || !dest->getBits() || !src->getBits()) return;
 
   // The same clipping as an unscaled blit.
-  long long l = srcx, t = srcy, r = (long long)srcx + srcw, b = (long long)srcy + srch;
-  if (r > src->getWidth()) r = src->getWidth();
-  if (b > src->getHeight()) b = src->getHeight();
-  long long dx = dstx, dy = dsty;
-  if (l < 0)
-  {
-    dx -= l;
-    l = 0;
-  }
-  if (t < 0)
-  {
-    dy -= t;
-    t = 0;
-  }
-  if (dx < 0)
-  {
-    l -= dx;
-    dx = 0;
-  }
-  if (dy < 0)
-  {
-    t -= dy;
-    dy = 0;
-  }
-  const long long dw = dest->getWidth(), dh = dest->getHeight();
-  if (dx >= dw || dy >= dh || l >= r || t >= b) return;
-  long long w = r - l, h = b - t;
-  if (w > dw - dx) w = dw - dx;
-  if (h > dh - dy) h = dh - dy;
-  if (w < 2 || h < 2) return;
+  _RAS_BlitArea a;
+  if (!_RAS_ClipBlit(dest, src, dstx, dsty, srcx, srcy, (long long)srcx + srcw, (long long)srcy + srch, &a)) return;
+  if (a.w < 2 || a.h < 2) return;
+  const int W = a.w, H = a.h;
 
-  _RAS_Area sa = _RAS_AreaAt(src, (int)l, (int)t, (int)w, (int)h);
-  const _RAS_Area da = _RAS_AreaAt(dest, (int)dx, (int)dy, (int)w, (int)h);
+  _RAS_Area sa = _RAS_AreaAt(src, a.sx, a.sy, W, H);
+  const _RAS_Area da = _RAS_AreaAt(dest, a.dx, a.dy, W, H);
 
   // When the bitmaps share memory the source area is read from a copy, so
   // blurred pixels never feed back into their neighbours whatever the offset.
   RAS_pixel* copy = nullptr;
   if (_RAS_MemoryOverlaps(dest, src))
   {
-    copy = (RAS_pixel*)malloc((size_t)w * (size_t)h * sizeof(RAS_pixel));
+    copy = (RAS_pixel*)malloc((size_t)W * (size_t)H * sizeof(RAS_pixel));
     if (!copy) return;
-    for (long long y = 0; y < h; y++) memcpy(copy + y * w, sa.row + (ptrdiff_t)y * sa.step, (size_t)w * 4);
+    for (int y = 0; y < H; y++)
+      memcpy(copy + (ptrdiff_t)y * W, sa.row + (ptrdiff_t)y * sa.step, (size_t)W * sizeof(RAS_pixel));
     sa.row = copy;
-    sa.step = (ptrdiff_t)w;
+    sa.step = (ptrdiff_t)W;
   }
 
-  const int W = (int)w, H = (int)h;
   for (int y = 0; y < H; y++)
   {
     const RAS_pixel* cur = sa.row + (ptrdiff_t)y * sa.step;

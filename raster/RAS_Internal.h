@@ -109,6 +109,52 @@ inline _RAS_Area _RAS_AreaAt(RAS_IBitmap* bm, int x, int y, int w, int h)
   return a;
 }
 
+// Source and destination rectangles of an unscaled copy after clipping.
+struct _RAS_BlitArea
+{
+  int sx, sy, dx, dy, w, h;
+};
+
+// Clips the source rectangle (l, t)-(r, b) to the source and its copy at
+// (dstx, dsty) to the destination, in 64 bits so that no coordinate can
+// overflow. False when nothing is left.
+inline bool _RAS_ClipBlit(RAS_IBitmap* dest, RAS_IBitmap* src, int dstx, int dsty, long long l, long long t,
+                          long long r, long long b, _RAS_BlitArea* out)
+{
+  const long long sw = src->getWidth(), sh = src->getHeight();
+  const long long dw = dest->getWidth(), dh = dest->getHeight();
+  if (r > sw) r = sw;
+  if (b > sh) b = sh;
+  long long dx = dstx, dy = dsty;
+  if (l < 0)
+  {
+    dx -= l;
+    l = 0;
+  }
+  if (t < 0)
+  {
+    dy -= t;
+    t = 0;
+  }
+  if (dx < 0)
+  {
+    l -= dx;
+    dx = 0;
+  }
+  if (dy < 0)
+  {
+    t -= dy;
+    dy = 0;
+  }
+  if (dx >= dw || dy >= dh || l >= r || t >= b) return false;
+  long long w = r - l, h = b - t;
+  if (w > dw - dx) w = dw - dx;
+  if (h > dh - dy) h = dh - dy;
+  if (w < 1 || h < 1) return false;
+  *out = {(int)l, (int)t, (int)dx, (int)dy, (int)w, (int)h};
+  return true;
+}
+
 // True when the pixel memory of two bitmaps may overlap.
 inline bool _RAS_MemoryOverlaps(RAS_IBitmap* a, RAS_IBitmap* b)
 {
