@@ -12,26 +12,12 @@ const double NSFoundationVersionNumber = 1056.0;
 static std::atomic<long> gLookups{0};
 static thread_local CGContextRef tCurrentPort = nullptr;
 
-static bool IsOurs(CFTypeRef obj)
-{
-  const CGObject* o = static_cast<const CGObject*>(obj);
-  return o->magic == cf::kLiveMagic && o->typeID >= cgobj::kColorSpace;
-}
-
-CFTypeRef NSObjectRetain(CFTypeRef obj)
-{
-  if (!obj) return nullptr;
-  if (IsOurs(obj)) return cgobj::retain(static_cast<const CGObject*>(obj));
-  return CFRetain(obj);
-}
+// CoreGraphics and CoreText objects are CoreFoundation objects here too.
+CFTypeRef NSObjectRetain(CFTypeRef obj) { return obj ? CFRetain(obj) : nullptr; }
 
 void NSObjectRelease(CFTypeRef obj)
 {
-  if (!obj) return;
-  if (IsOurs(obj))
-    cgobj::release(static_cast<const CGObject*>(obj));
-  else
-    CFRelease(obj);
+  if (obj) CFRelease(obj);
 }
 
 CTFontRef NSFontCreateWithNameSize(CFStringRef name, CGFloat size)

@@ -73,6 +73,21 @@ struct TypeClass {
     CFStringRef (*copyDescription)(CFTypeRef);
 };
 
+// Identifiers from kFirstRegisteredType up to kTypeLimit belong to types that
+// other parts of libplatform define (the CoreGraphics and CoreText objects).
+// They start with ObjectHeader, are made through createObject and register
+// their class before their first object exists; from then on every
+// polymorphic function serves them like the built-in types.
+constexpr uint16_t kFirstRegisteredType = 0x40;
+constexpr uint16_t kTypeLimit = 256;
+static_assert(kTypeCount <= kFirstRegisteredType);
+
+// Makes the runtime dispatch objects of typeID through cls, which must live
+// as long as the process. Thread-safe and usable from static initialisers of
+// any library. False when typeID is outside the registered range or already
+// belongs to a different class.
+CF_PRIVATE bool registerClass(uint16_t typeID, const TypeClass* cls);
+
 extern const TypeClass kAllocatorClass;
 extern const TypeClass kNullClass;
 extern const TypeClass kStringClass;

@@ -16,6 +16,10 @@ const TypeClass* const kClasses[kTypeCount] = {
     &kArrayClass,     &kDictionaryClass, &kDateClass, &kErrorClass, &kURLClass,    &kBundleClass,
 };
 
+// Classes registered from outside; constant-initialised so registration
+// works whenever it happens, even before this file's dynamic initialisers.
+constinit std::atomic<const TypeClass*> gRegistered[kTypeLimit - kFirstRegisteredType] = {};
+
 std::atomic<CFIndex> gLiveObjects{0};
 std::atomic<CFIndex> gOverReleases{0};
 #ifdef NDEBUG
@@ -60,8 +64,16 @@ void reportMisuse(CFTypeRef cf, const char* what) {
         abort();
 }
 
+const TypeClass* classFor(CFTypeID typeID) {
+    if (typeID < kTypeCount)
+        return kClasses[typeID];
+    if (typeID >= kFirstRegisteredType && typeID < kTypeLimit)
+        return gRegistered[typeID - kFirstRegisteredType].load(std::memory_order_acquire);
+    return nullptr;
+}
+
 const TypeClass* classOf(const ObjectHeader* h) {
-    return h->typeID < kTypeCount ? kClasses[h->typeID] : nullptr;
+    return classFor(h->typeID);
 }
 
 // Validates a pointer handed to a polymorphic function. A dead object is
@@ -95,6 +107,15 @@ void destroy(ObjectHeader* h) {
 }
 
 } // namespace
+
+bool registerClass(uint16_t typeID, const TypeClass* cls) {
+    if (!cls || typeID < kFirstRegisteredType || typeID >= kTypeLimit)
+        return false;
+    const TypeClass* expected = nullptr;
+    return gRegistered[typeID - kFirstRegisteredType].compare_exchange_strong(expected, cls,
+                                                                              std::memory_order_acq_rel) ||
+           expected == cls;
+}
 
 bool isType(CFTypeRef cf, uint16_t type) {
     return cf && header(cf)->magic == kLiveMagic && header(cf)->typeID == type;
@@ -172,9 +193,8 @@ CFTypeID CFGetTypeID(CFTypeRef cf) {
 }
 
 CFStringRef CFCopyTypeIDDescription(CFTypeID typeID) {
-    if (typeID == kTypeNotAType || typeID >= kTypeCount)
-        return nullptr;
-    return CFStringCreateWithCString(nullptr, kClasses[typeID]->name, kCFStringEncodingUTF8);
+    const TypeClass* cls = classFor(typeID);
+    return cls ? CFStringCreateWithCString(nullptr, cls->name, kCFStringEncodingUTF8) : nullptr;
 }
 
 CFTypeRef CFRetain(CFTypeRef cf) {

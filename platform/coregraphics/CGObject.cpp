@@ -7,39 +7,96 @@
 #include "coregraphics/CGPathData.h"
 #include "coretext/CTObjects.h"
 
+#include <functional>
+
 namespace cgobj
 {
+namespace
+{
+// Finalisers, comparisons and hashes run on whichever thread drops the last
+// reference or asks; they may allocate and lock (destructors free buffers).
 template <class T>
-static void Destroy(CGObject* o)
+void Finalize(CFTypeRef o)
 {
-  static_cast<T*>(o)->~T();
+  static_cast<T*>(const_cast<void*>(o))->~T();
 }
 
-void DestroyObject(CGObject* o)
+CFHashCode Mix(CFHashCode h, CFHashCode v) { return h * 1000003u ^ v; }
+
+// Values compared with ==, so 0 and -0 must hash alike.
+CFHashCode HashReal(double v) { return std::hash<double>()(v == 0 ? 0.0 : v); }
+
+bool ColorSpaceEqual(CFTypeRef a, CFTypeRef b)
 {
-  switch (o->typeID)
+  return static_cast<const CGColorSpace*>(a)->model == static_cast<const CGColorSpace*>(b)->model;
+}
+
+CFHashCode ColorSpaceHash(CFTypeRef o) { return static_cast<CFHashCode>(static_cast<const CGColorSpace*>(o)->model); }
+
+bool ColorEqual(CFTypeRef a, CFTypeRef b)
+{
+  return CGColorEqualToColor(const_cast<CGColor*>(static_cast<const CGColor*>(a)),
+                             const_cast<CGColor*>(static_cast<const CGColor*>(b)));
+}
+
+CFHashCode ColorHash(CFTypeRef o)
+{
+  const CGColor* c = static_cast<const CGColor*>(o);
+  CFHashCode h = c->count;
+  for (size_t i = 0; i < c->count; ++i) h = Mix(h, HashReal(c->comps[i]));
+  return h;
+}
+
+bool FontEqual(CFTypeRef a, CFTypeRef b)
+{
+  const __CTFont* x = static_cast<const __CTFont*>(a);
+  const __CTFont* y = static_cast<const __CTFont*>(b);
+  return x->face == y->face && x->size == y->size && CGAffineTransformEqualToTransform(x->matrix, y->matrix);
+}
+
+CFHashCode FontHash(CFTypeRef o)
+{
+  const __CTFont* f = static_cast<const __CTFont*>(o);
+  return Mix(reinterpret_cast<CFHashCode>(f->face), HashReal(f->size));
+}
+
+constexpr cf::TypeClass kColorSpaceClass = {"CGColorSpace", Finalize<CGColorSpace>, ColorSpaceEqual, ColorSpaceHash, nullptr};
+constexpr cf::TypeClass kColorClass = {"CGColor", Finalize<CGColor>, ColorEqual, ColorHash, nullptr};
+constexpr cf::TypeClass kPathClass = {"CGPath", Finalize<CGPath>, nullptr, nullptr, nullptr};
+constexpr cf::TypeClass kDataProviderClass = {"CGDataProvider", Finalize<CGDataProvider>, nullptr, nullptr, nullptr};
+constexpr cf::TypeClass kImageClass = {"CGImage", Finalize<CGImage>, nullptr, nullptr, nullptr};
+constexpr cf::TypeClass kContextClass = {"CGContext", Finalize<CGContext>, nullptr, nullptr, nullptr};
+constexpr cf::TypeClass kFontClass = {"CTFont", Finalize<__CTFont>, FontEqual, FontHash, nullptr};
+constexpr cf::TypeClass kLineClass = {"CTLine", Finalize<__CTLine>, nullptr, nullptr, nullptr};
+constexpr cf::TypeClass kFramesetterClass = {"CTFramesetter", Finalize<__CTFramesetter>, nullptr, nullptr, nullptr};
+constexpr cf::TypeClass kFrameClass = {"CTFrame", Finalize<__CTFrame>, nullptr, nullptr, nullptr};
+constexpr cf::TypeClass kAttributedStringClass = {"CFAttributedString", Finalize<__CFAttributedString>, nullptr,
+                                                  nullptr, nullptr};
+
+bool RegisterAll()
+{
+  const struct
   {
-    case kColorSpace: Destroy<CGColorSpace>(o); break;
-    case kColor: Destroy<CGColor>(o); break;
-    case kPath: Destroy<CGPath>(o); break;
-    case kDataProvider: Destroy<CGDataProvider>(o); break;
-    case kImage: Destroy<CGImage>(o); break;
-    case kContext: Destroy<CGContext>(o); break;
-    case kFont: Destroy<__CTFont>(o); break;
-    case kLine: Destroy<__CTLine>(o); break;
-    case kFramesetter: Destroy<__CTFramesetter>(o); break;
-    case kFrame: Destroy<__CTFrame>(o); break;
-    case kAttributedString: Destroy<__CFAttributedString>(o); break;
-    default: return; // not ours: leave it alone
-  }
-  o->magic = cf::kDeadMagic;
-  free(o);
+    uint16_t id;
+    const cf::TypeClass* cls;
+  } types[] = {
+      {kColorSpace, &kColorSpaceClass}, {kColor, &kColorClass},     {kPath, &kPathClass},
+      {kDataProvider, &kDataProviderClass}, {kImage, &kImageClass}, {kContext, &kContextClass},
+      {kFont, &kFontClass},             {kLine, &kLineClass},       {kFramesetter, &kFramesetterClass},
+      {kFrame, &kFrameClass},           {kAttributedString, &kAttributedStringClass},
+  };
+  for (const auto& t : types) cf::registerClass(t.id, t.cls);
+  return true;
+}
+} // namespace
+
+void RegisterTypes()
+{
+  static const bool registered = RegisterAll();
+  (void)registered;
 }
 
-void release(const CGObject* o)
-{
-  if (!o || o->magic != cf::kLiveMagic) return;
-  CGObject* m = const_cast<CGObject*>(o);
-  if (m->retainCount.fetch_sub(1, std::memory_order_acq_rel) == 1) DestroyObject(m);
-}
+// At load as well, so type queries (CFCopyTypeIDDescription) know the types
+// before any object exists.
+[[maybe_unused]] static const bool gRegisteredAtLoad = (RegisterTypes(), true);
 } // namespace cgobj

@@ -1,33 +1,31 @@
 #pragma once
 
 // Common base of every CoreGraphics and CoreText object. Objects carry the
-// CoreFoundation object header, so CFRetain, CFRelease and CFGetTypeID can
-// serve them once the CoreFoundation runtime dispatches to types registered
-// from outside it; until then those calls leave them alone and the typed
-// functions (CGColorRelease, CGContextRelease, ...) manage them.
+// CoreFoundation object header and their types are registered with the
+// CoreFoundation runtime, so CFRetain, CFRelease, CFGetTypeID, CFEqual and
+// CFHash serve them, the typed calls (CGColorRelease, ...) are the same
+// operations, and they count among CoreFoundation's live objects.
 //
-// Objects are malloc'd and built in place, have no virtual functions (the
-// header must stay at offset 0) and are destroyed through DestroyObject,
-// which knows every type.
+// Objects are made by the runtime's allocator and built in place, have no
+// virtual functions (the header must stay at offset 0) and are finalised
+// through the class their type registered (see CGObject.cpp).
 
 #include "corefoundation/CFInternal.h"
 
-#include <stdlib.h>
-
-#include <new>
 #include <utility>
 
 struct CGObject : cf::ObjectHeader
 {
-  explicit CGObject(uint16_t type) : cf::ObjectHeader(type, 0) { retainCount.store(1, std::memory_order_relaxed); }
+  explicit CGObject(uint16_t type) : cf::ObjectHeader(type, 0) {}
 };
 
 namespace cgobj
 {
-// Type identifiers of the objects this library makes (above CoreFoundation's own).
+// Type identifiers of the objects this library makes, in the range the
+// CoreFoundation runtime keeps for registered types.
 enum : uint16_t
 {
-  kColorSpace = 0x40,
+  kColorSpace = cf::kFirstRegisteredType,
   kColor,
   kPath,
   kDataProvider,
@@ -40,26 +38,28 @@ enum : uint16_t
   kAttributedString,
 };
 
+// Registers every type above with the runtime; runs once, before the first
+// object is made.
+void RegisterTypes();
+
 template <class T, class... Args>
 T* create(Args&&... args)
 {
-  void* m = malloc(sizeof(T));
-  if (!m) return nullptr;
-  return new (m) T(std::forward<Args>(args)...);
+  RegisterTypes();
+  return cf::createObject<T>(nullptr, std::forward<Args>(args)...);
 }
 
 template <class T>
 T* retain(T* o)
 {
-  if (o)
-    const_cast<CGObject*>(static_cast<const CGObject*>(o))->retainCount.fetch_add(1, std::memory_order_relaxed);
+  if (o) CFRetain(o);
   return o;
 }
 
-void release(const CGObject* o);
-
-// Runs the destructor of the object's type and frees it.
-void DestroyObject(CGObject* o);
+inline void release(const void* o)
+{
+  if (o) CFRelease(o);
+}
 
 // The object as T when it is a live object of type id, else null.
 template <class T>
