@@ -46,6 +46,19 @@ static inline __m128i Select(__m128i mask, __m128i a, __m128i b)
   return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
 }
 
+// The blend of the source-alpha copies for pixels whose alpha (low byte) is
+// a32: colours move toward the source by (256 - k32) / 256, alpha gains gain
+// (saturating) and pixels of zero source alpha keep the destination.
+static inline __m128i SourceAlphaBlend(__m128i dv, __m128i sv, __m128i a32, __m128i k32, __m128i gain)
+{
+  const __m128i lowByte = _mm_set1_epi32(0xFF);
+  __m128i klo, khi;
+  SpreadPerPixel(k32, &klo, &khi);
+  const __m128i res = LerpTowardSource(dv, sv, klo, khi);
+  const __m128i alpha = _mm_and_si128(_mm_adds_epu8(dv, gain), lowByte);
+  return Select(_mm_cmpeq_epi32(a32, _mm_setzero_si128()), dv, _mm_or_si128(_mm_andnot_si128(lowByte, res), alpha));
+}
+
 #if defined(__GNUC__) && defined(__x86_64__)
 #define RAS_HAVE_AVX2_PATH 1
 #include <immintrin.h>
@@ -71,23 +84,27 @@ RAS_AVX2 static inline void SpreadPerPixel256(__m256i k32, __m256i* lo, __m256i*
   *hi = _mm256_unpackhi_epi32(kk, kk);
 }
 
+// SourceAlphaBlend, eight pixels at a time.
+RAS_AVX2 static inline __m256i SourceAlphaBlend256(__m256i dv, __m256i sv, __m256i a32, __m256i k32, __m256i gain)
+{
+  const __m256i lowByte = _mm256_set1_epi32(0xFF);
+  __m256i klo, khi;
+  SpreadPerPixel256(k32, &klo, &khi);
+  const __m256i res = _mm256_blendv_epi8(LerpTowardSource256(dv, sv, klo, khi), _mm256_adds_epu8(dv, gain), lowByte);
+  return _mm256_blendv_epi8(res, dv, _mm256_cmpeq_epi32(a32, _mm256_setzero_si256()));
+}
+
 // The opaque-weight source-alpha copy, eight pixels at a time.
 RAS_AVX2 static int IgnoreAlphaRowAVX2(RAS_pixel* d, const RAS_pixel* s, int n)
 {
   const __m256i lowByte = _mm256_set1_epi32(0xFF);
-  const __m256i z = _mm256_setzero_si256();
   int i = 0;
   for (; i + 8 <= n; i += 8)
   {
     const __m256i sv = _mm256_loadu_si256((const __m256i*)(s + i));
     const __m256i dv = _mm256_loadu_si256((const __m256i*)(d + i));
     const __m256i a32 = _mm256_and_si256(sv, lowByte);
-    __m256i klo, khi;
-    SpreadPerPixel256(_mm256_xor_si256(a32, lowByte), &klo, &khi);
-    __m256i res = LerpTowardSource256(dv, sv, klo, khi);
-    res = _mm256_blendv_epi8(res, _mm256_adds_epu8(dv, a32), lowByte);
-    res = _mm256_blendv_epi8(res, dv, _mm256_cmpeq_epi32(a32, z));
-    _mm256_storeu_si256((__m256i*)(d + i), res);
+    _mm256_storeu_si256((__m256i*)(d + i), SourceAlphaBlend256(dv, sv, a32, _mm256_xor_si256(a32, lowByte), a32));
   }
   return i;
 }
@@ -97,7 +114,6 @@ RAS_AVX2 static int CopySourceAlphaRowAVX2(RAS_pixel* d, const RAS_pixel* s, int
 {
   const __m256i lowByte = _mm256_set1_epi32(0xFF);
   const __m256i one = _mm256_set1_epi32(1), k256 = _mm256_set1_epi32(256), wv = _mm256_set1_epi32(w);
-  const __m256i z = _mm256_setzero_si256();
   int i = 0;
   for (; i + 8 <= n; i += 8)
   {
@@ -105,12 +121,7 @@ RAS_AVX2 static int CopySourceAlphaRowAVX2(RAS_pixel* d, const RAS_pixel* s, int
     const __m256i dv = _mm256_loadu_si256((const __m256i*)(d + i));
     const __m256i a32 = _mm256_and_si256(sv, lowByte);
     const __m256i sw = _mm256_srli_epi32(_mm256_mullo_epi16(wv, _mm256_add_epi32(a32, one)), 8);
-    __m256i klo, khi;
-    SpreadPerPixel256(_mm256_sub_epi32(k256, sw), &klo, &khi);
-    __m256i res = LerpTowardSource256(dv, sv, klo, khi);
-    res = _mm256_blendv_epi8(res, _mm256_adds_epu8(dv, sw), lowByte);
-    res = _mm256_blendv_epi8(res, dv, _mm256_cmpeq_epi32(a32, z));
-    _mm256_storeu_si256((__m256i*)(d + i), res);
+    _mm256_storeu_si256((__m256i*)(d + i), SourceAlphaBlend256(dv, sv, a32, _mm256_sub_epi32(k256, sw), sw));
   }
   return i;
 }
@@ -121,7 +132,6 @@ void _RAS_BlitRow<_RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::row(
                                                                                   int n, int w)
 {
   const __m128i lowByte = _mm_set1_epi32(0xFF);
-  const __m128i z = _mm_setzero_si128();
   int i = 0;
 #ifdef RAS_HAVE_AVX2_PATH
   if (_RAS_cpuAVX2) i = IgnoreAlphaRowAVX2(d, s, n);
@@ -131,13 +141,7 @@ void _RAS_BlitRow<_RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmNoClamp>::row(
     const __m128i sv = _mm_loadu_si128((const __m128i*)(s + i));
     const __m128i dv = _mm_loadu_si128((const __m128i*)(d + i));
     const __m128i a32 = _mm_and_si128(sv, lowByte);
-    __m128i klo, khi;
-    SpreadPerPixel(_mm_xor_si128(a32, lowByte), &klo, &khi);
-    __m128i res = LerpTowardSource(dv, sv, klo, khi);
-    const __m128i alpha = _mm_and_si128(_mm_adds_epu8(dv, a32), lowByte);
-    res = _mm_or_si128(_mm_andnot_si128(lowByte, res), alpha);
-    res = Select(_mm_cmpeq_epi32(a32, z), dv, res);
-    _mm_storeu_si128((__m128i*)(d + i), res);
+    _mm_storeu_si128((__m128i*)(d + i), SourceAlphaBlend(dv, sv, a32, _mm_xor_si128(a32, lowByte), a32));
   }
   rowReference(d + i, s + i, n - i, w);
 }
@@ -152,7 +156,6 @@ void _RAS_BlitRow<_RAS_CombinePixelsCopySourceAlphaNoClamp>::row(RAS_pixel* d, c
   }
   const __m128i lowByte = _mm_set1_epi32(0xFF);
   const __m128i one = _mm_set1_epi32(1), k256 = _mm_set1_epi32(256), wv = _mm_set1_epi32(w);
-  const __m128i z = _mm_setzero_si128();
   int i = 0;
 #ifdef RAS_HAVE_AVX2_PATH
   if (_RAS_cpuAVX2) i = CopySourceAlphaRowAVX2(d, s, n, w);
@@ -164,13 +167,7 @@ void _RAS_BlitRow<_RAS_CombinePixelsCopySourceAlphaNoClamp>::row(RAS_pixel* d, c
     const __m128i a32 = _mm_and_si128(sv, lowByte);
     // w * (a + 1) <= 255 * 256 fits the low 16 bits of each lane.
     const __m128i sw = _mm_srli_epi32(_mm_mullo_epi16(wv, _mm_add_epi32(a32, one)), 8);
-    __m128i klo, khi;
-    SpreadPerPixel(_mm_sub_epi32(k256, sw), &klo, &khi);
-    __m128i res = LerpTowardSource(dv, sv, klo, khi);
-    const __m128i alpha = _mm_and_si128(_mm_adds_epu8(dv, sw), lowByte);
-    res = _mm_or_si128(_mm_andnot_si128(lowByte, res), alpha);
-    res = Select(_mm_cmpeq_epi32(a32, z), dv, res);
-    _mm_storeu_si128((__m128i*)(d + i), res);
+    _mm_storeu_si128((__m128i*)(d + i), SourceAlphaBlend(dv, sv, a32, _mm_sub_epi32(k256, sw), sw));
   }
   rowReference(d + i, s + i, n - i, w);
 }
