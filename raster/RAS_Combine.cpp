@@ -27,6 +27,20 @@ const uint16_t _RAS_RGB2HSV_invtab[256] = {
 // so that no rule's 32-bit arithmetic can overflow.
 static inline int LimitChannel(int v) { return v < -1024 ? -1024 : v > 1279 ? 1279 : v; }
 
+// Limits the weight and channels of an in-place combiner; false when the
+// weight leaves nothing to do.
+static inline bool LimitArguments(int mode, int* r, int* g, int* b, int* a, int* w)
+{
+  const int lw = *w < -RAS_WEIGHT_LIMIT ? -RAS_WEIGHT_LIMIT : *w > RAS_WEIGHT_LIMIT ? RAS_WEIGHT_LIMIT : *w;
+  *w = RAS_LimitRuleWeight(mode, lw);
+  if (*w == 0) return false;
+  *r = LimitChannel(*r);
+  *g = LimitChannel(*g);
+  *b = LimitChannel(*b);
+  *a = LimitChannel(*a);
+  return true;
+}
+
 // The source-alpha copy with its colour channels clamped.
 static inline void CopySourceAlphaClamp(unsigned char* d, int r, int g, int b, int a, int w)
 {
@@ -52,25 +66,13 @@ RAS_pixel RAS_CombinePixels(RAS_pixel dest, RAS_pixel src, float alpha, int mode
 
 void RAS_CombinePixels2(RAS_pixel* pix, int r, int g, int b, int a, int w, int mode)
 {
-  if (!pix) return;
-  w = RAS_LimitRuleWeight(mode, w < -RAS_WEIGHT_LIMIT ? -RAS_WEIGHT_LIMIT : w > RAS_WEIGHT_LIMIT ? RAS_WEIGHT_LIMIT : w);
-  if (w == 0) return;
-  r = LimitChannel(r);
-  g = LimitChannel(g);
-  b = LimitChannel(b);
-  a = LimitChannel(a);
+  if (!pix || !LimitArguments(mode, &r, &g, &b, &a, &w)) return;
   _RAS_WithRule(mode, w, [&]<class Rule>() { Rule::doPix((unsigned char*)pix, r, g, b, a, w); });
 }
 
 void RAS_CombinePixels2Clamp(RAS_pixel* pix, int r, int g, int b, int a, int w, int mode)
 {
-  if (!pix) return;
-  w = RAS_LimitRuleWeight(mode, w < -RAS_WEIGHT_LIMIT ? -RAS_WEIGHT_LIMIT : w > RAS_WEIGHT_LIMIT ? RAS_WEIGHT_LIMIT : w);
-  if (w == 0) return;
-  r = LimitChannel(r);
-  g = LimitChannel(g);
-  b = LimitChannel(b);
-  a = LimitChannel(a);
+  if (!pix || !LimitArguments(mode, &r, &g, &b, &a, &w)) return;
   unsigned char* d = (unsigned char*)pix;
   if (mode & RAS_MODE_USE_ALPHA)
   {
@@ -84,9 +86,7 @@ void RAS_CombinePixels2Clamp(RAS_pixel* pix, int r, int g, int b, int a, int w, 
         return;
       case RAS_MODE_ADD: _RAS_CombinePixelsAddSourceAlpha::doPix(d, r, g, b, a, w); return;
       case RAS_MODE_DODGE: _RAS_CombinePixelsColorDodgeSourceAlpha::doPix(d, r, g, b, a, w); return;
-      case RAS_MODE_MUL:
-        if (a != 0) _RAS_CombinePixelsMulClamp::doPix(d, r, g, b, a, _RAS_SourceAlphaWeight(w, a));
-        return;
+      case RAS_MODE_MUL: _RAS_CombinePixelsWithSourceAlpha<_RAS_CombinePixelsMulClamp, true>::doPix(d, r, g, b, a, w); return;
       case RAS_MODE_OVERLAY: _RAS_CombinePixelsOverlaySourceAlpha::doPix(d, r, g, b, a, w); return;
       case RAS_MODE_HSVADJUST: _RAS_CombinePixelsHSVAdjustSourceAlpha::doPix(d, r, g, b, a, w); return;
       default: return;

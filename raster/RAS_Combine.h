@@ -304,47 +304,24 @@ struct _RAS_CombinePixelsCopySourceAlphaIgnoreAlphaParmClamp
   }
 };
 
-struct _RAS_CombinePixelsAddSourceAlpha
+// A rule applied with its weight scaled by the source pixel's alpha. With
+// SkipTransparent a source pixel of alpha 0 leaves the destination as it is;
+// without, the rule still runs at the small weight alpha 0 gives.
+template <class Rule, bool SkipTransparent>
+struct _RAS_CombinePixelsWithSourceAlpha
 {
   static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w)
   {
-    if (a == 0) return;
-    _RAS_CombinePixelsAdd::doPix(d, r, g, b, a, _RAS_SourceAlphaWeight(w, a));
+    if (SkipTransparent && a == 0) return;
+    Rule::doPix(d, r, g, b, a, _RAS_SourceAlphaWeight(w, a));
   }
 };
 
-struct _RAS_CombinePixelsColorDodgeSourceAlpha
-{
-  static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w)
-  {
-    _RAS_CombinePixelsColorDodge::doPix(d, r, g, b, a, _RAS_SourceAlphaWeight(w, a));
-  }
-};
-
-struct _RAS_CombinePixelsMulSourceAlphaNoClamp
-{
-  static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w)
-  {
-    if (a == 0) return;
-    _RAS_CombinePixelsMulNoClamp::doPix(d, r, g, b, a, _RAS_SourceAlphaWeight(w, a));
-  }
-};
-
-struct _RAS_CombinePixelsOverlaySourceAlpha
-{
-  static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w)
-  {
-    _RAS_CombinePixelsOverlay::doPix(d, r, g, b, a, _RAS_SourceAlphaWeight(w, a));
-  }
-};
-
-struct _RAS_CombinePixelsHSVAdjustSourceAlpha
-{
-  static inline void doPix(unsigned char* d, int r, int g, int b, int a, int w)
-  {
-    _RAS_CombinePixelsHSVAdjust::doPix(d, r, g, b, a, _RAS_SourceAlphaWeight(w, a));
-  }
-};
+using _RAS_CombinePixelsAddSourceAlpha = _RAS_CombinePixelsWithSourceAlpha<_RAS_CombinePixelsAdd, true>;
+using _RAS_CombinePixelsColorDodgeSourceAlpha = _RAS_CombinePixelsWithSourceAlpha<_RAS_CombinePixelsColorDodge, false>;
+using _RAS_CombinePixelsMulSourceAlphaNoClamp = _RAS_CombinePixelsWithSourceAlpha<_RAS_CombinePixelsMulNoClamp, true>;
+using _RAS_CombinePixelsOverlaySourceAlpha = _RAS_CombinePixelsWithSourceAlpha<_RAS_CombinePixelsOverlay, false>;
+using _RAS_CombinePixelsHSVAdjustSourceAlpha = _RAS_CombinePixelsWithSourceAlpha<_RAS_CombinePixelsHSVAdjust, false>;
 
 // ---- whole-word rules: each byte handled independently with shifts ----
 
