@@ -64,11 +64,9 @@ TEST(Blit, EveryModeMatchesOracleOnRandomBitmaps)
   std::mt19937 rng(11);
   for (int iter = 0; iter < 400; iter++)
   {
-    const bool flipDst = iter & 1, flipSrc = iter & 2;
-    RAS_MemBitmap pd(13, 9), ps(11, 7);
-    FlippedBitmap fd(13, 9), fs(11, 7);
-    RAS_IBitmap& dst = flipDst ? (RAS_IBitmap&)fd : (RAS_IBitmap&)pd;
-    RAS_IBitmap& src = flipSrc ? (RAS_IBitmap&)fs : (RAS_IBitmap&)ps;
+    const auto dstBm = MakeBitmap(13, 9, iter & 1), srcBm = MakeBitmap(11, 7, iter & 2);
+    RAS_IBitmap& dst = *dstBm;
+    RAS_IBitmap& src = *srcBm;
     FillRandom(dst, rng);
     FillRandom(src, rng);
     auto before = Snapshot(dst);

@@ -136,11 +136,9 @@ TEST(DeltaBlit, MatchesTheWalkOnRandomBitmaps)
   std::mt19937 rng(13);
   for (int iter = 0; iter < 1500; iter++)
   {
-    const bool flipDst = iter & 1, flipSrc = iter & 2;
-    RAS_MemBitmap pd(16, 14), ps(12, 11);
-    FlippedBitmap fd(16, 14), fs(12, 11);
-    RAS_IBitmap& dst = flipDst ? (RAS_IBitmap&)fd : (RAS_IBitmap&)pd;
-    RAS_IBitmap& src = flipSrc ? (RAS_IBitmap&)fs : (RAS_IBitmap&)ps;
+    const auto dstBm = MakeBitmap(16, 14, iter & 1), srcBm = MakeBitmap(12, 11, iter & 2);
+    RAS_IBitmap& dst = *dstBm;
+    RAS_IBitmap& src = *srcBm;
     FillRandom(dst, rng);
     FillRandom(src, rng, false);
     auto before = Snapshot(dst);

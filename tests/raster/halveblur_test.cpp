@@ -19,10 +19,9 @@ TEST(HalveBlitAA, AveragesBlocksAndHonoursFlipping)
   std::mt19937 rng(1);
   for (int flags = 0; flags < 4; flags++)
   {
-    RAS_MemBitmap ps(9, 7), pd(3, 5);
-    FlippedBitmap fs(9, 7), fd(3, 5);
-    RAS_IBitmap& src = flags & 1 ? (RAS_IBitmap&)fs : (RAS_IBitmap&)ps;
-    RAS_IBitmap& dst = flags & 2 ? (RAS_IBitmap&)fd : (RAS_IBitmap&)pd;
+    const auto srcBm = MakeBitmap(9, 7, flags & 1), dstBm = MakeBitmap(3, 5, flags & 2);
+    RAS_IBitmap& src = *srcBm;
+    RAS_IBitmap& dst = *dstBm;
     FillRandom(src, rng);
     RAS_Clear(&dst, 0x11111111);
     RAS_HalveBlitAA(&dst, &src);
@@ -63,10 +62,9 @@ TEST(Blur, MatchesFormulaWithClippingAndFlipping)
   std::mt19937 rng(2);
   for (int iter = 0; iter < 300; iter++)
   {
-    RAS_MemBitmap ps(10, 8), pd(9, 9);
-    FlippedBitmap fs(10, 8), fd(9, 9);
-    RAS_IBitmap& src = iter & 1 ? (RAS_IBitmap&)fs : (RAS_IBitmap&)ps;
-    RAS_IBitmap& dst = iter & 2 ? (RAS_IBitmap&)fd : (RAS_IBitmap&)pd;
+    const auto srcBm = MakeBitmap(10, 8, iter & 1), dstBm = MakeBitmap(9, 9, iter & 2);
+    RAS_IBitmap& src = *srcBm;
+    RAS_IBitmap& dst = *dstBm;
     FillRandom(src, rng);
     RAS_Clear(&dst, 0x22222222);
     const int dx = (int)(rng() % 16) - 6, dy = (int)(rng() % 16) - 6, sx = (int)(rng() % 14) - 4,

@@ -6,6 +6,7 @@
 
 #include "raster/raster.h"
 
+#include <memory>
 #include <random>
 #include <stdint.h>
 
@@ -16,6 +17,14 @@ public:
   FlippedBitmap(int w, int h) : RAS_MemBitmap(w, h, 4) {}
   bool isFlipped() override { return true; }
 };
+
+// A memory bitmap stored top-down or flipped, for checks that must hold in
+// both orders.
+inline std::unique_ptr<RAS_MemBitmap> MakeBitmap(int w, int h, bool flipped)
+{
+  if (flipped) return std::make_unique<FlippedBitmap>(w, h);
+  return std::make_unique<RAS_MemBitmap>(w, h);
+}
 
 inline unsigned char ChanOf(RAS_pixel p, int byte) { return (unsigned char)(p >> (8 * byte)); }
 inline RAS_pixel Px(int r, int g, int b, int a) { return RAS_RGBA(r, g, b, a); }

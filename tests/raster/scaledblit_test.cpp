@@ -142,11 +142,9 @@ TEST(ScaledBlit, MatchesSamplingRulesOnRandomBitmaps)
   std::mt19937 rng(17);
   for (int iter = 0; iter < 1500; iter++)
   {
-    const bool flipDst = iter & 1, flipSrc = iter & 2;
-    RAS_MemBitmap pd(15, 13), ps(17, 12);
-    FlippedBitmap fd(15, 13), fs(17, 12);
-    RAS_IBitmap& dst = flipDst ? (RAS_IBitmap&)fd : (RAS_IBitmap&)pd;
-    RAS_IBitmap& src = flipSrc ? (RAS_IBitmap&)fs : (RAS_IBitmap&)ps;
+    const auto dstBm = MakeBitmap(15, 13, iter & 1), srcBm = MakeBitmap(17, 12, iter & 2);
+    RAS_IBitmap& dst = *dstBm;
+    RAS_IBitmap& src = *srcBm;
     FillRandom(dst, rng);
     FillRandom(src, rng, false);
     auto before = Snapshot(dst);
