@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #define CF_PRIVATE __attribute__((visibility("hidden")))
 
@@ -31,6 +32,7 @@ enum TypeID : uint16_t {
     kTypeError,
     kTypeURL,
     kTypeBundle,
+    kTypeAttributedString,
     kTypeCount
 };
 
@@ -100,6 +102,7 @@ extern const TypeClass kDateClass;
 extern const TypeClass kErrorClass;
 extern const TypeClass kURLClass;
 extern const TypeClass kBundleClass;
+extern const TypeClass kAttributedStringClass;
 
 inline const ObjectHeader* header(CFTypeRef cf) { return static_cast<const ObjectHeader*>(cf); }
 inline ObjectHeader* mutableHeader(CFTypeRef cf) { return const_cast<ObjectHeader*>(static_cast<const ObjectHeader*>(cf)); }
@@ -214,6 +217,32 @@ struct __CFString : cf::ObjectHeader {
     constexpr __CFString(UniChar* constChars, CFIndex len, const char* constUTF8)
         : ObjectHeader(cf::kTypeString, cf::kFlagImmortal | cf::kFlagConstStorage),
           chars(constChars), length(len), capacity(len), utf8(constUTF8), utf8Length(len), ascii(true) {}
+};
+
+// Text layout (CoreText) reads the characters and runs directly.
+struct __CFAttributedString : cf::ObjectHeader {
+    struct Run {
+        CFIndex length;
+        CFDictionaryRef attrs; // retained, may be null
+    };
+
+    // The characters: a CFString, or a CFMutableString edited in place when
+    // the attributed string is mutable (so CFAttributedStringGetString's
+    // result stays valid across edits).
+    CFStringRef string = nullptr;
+    // Cover the text exactly; no empty runs, neighbours differ.
+    std::vector<Run> runs;
+
+    explicit __CFAttributedString(bool isMutable)
+        : ObjectHeader(cf::kTypeAttributedString, isMutable ? cf::kFlagMutable : 0) {}
+
+    CFIndex length() const { return CFStringGetLength(string); }
+    const UniChar* characters() const {
+        CFIndex length;
+        return cf::stringCharacters(string, &length);
+    }
+    // The run holding loc, with its start; null outside the text.
+    const Run* runAt(CFIndex loc, CFIndex* start) const;
 };
 
 namespace cf {

@@ -14,6 +14,7 @@ namespace {
 const TypeClass* const kClasses[kTypeCount] = {
     nullptr,          &kAllocatorClass, &kNullClass, &kStringClass, &kNumberClass, &kBooleanClass, &kDataClass,
     &kArrayClass,     &kDictionaryClass, &kDateClass, &kErrorClass, &kURLClass,    &kBundleClass,
+    &kAttributedStringClass,
 };
 
 // Classes registered from outside; constant-initialised so registration

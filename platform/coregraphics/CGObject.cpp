@@ -70,8 +70,6 @@ constexpr cf::TypeClass kFontClass = {"CTFont", Finalize<__CTFont>, FontEqual, F
 constexpr cf::TypeClass kLineClass = {"CTLine", Finalize<__CTLine>, nullptr, nullptr, nullptr};
 constexpr cf::TypeClass kFramesetterClass = {"CTFramesetter", Finalize<__CTFramesetter>, nullptr, nullptr, nullptr};
 constexpr cf::TypeClass kFrameClass = {"CTFrame", Finalize<__CTFrame>, nullptr, nullptr, nullptr};
-constexpr cf::TypeClass kAttributedStringClass = {"CFAttributedString", Finalize<__CFAttributedString>, nullptr,
-                                                  nullptr, nullptr};
 
 bool RegisterAll()
 {
@@ -83,7 +81,7 @@ bool RegisterAll()
       {kColorSpace, &kColorSpaceClass}, {kColor, &kColorClass},     {kPath, &kPathClass},
       {kDataProvider, &kDataProviderClass}, {kImage, &kImageClass}, {kContext, &kContextClass},
       {kFont, &kFontClass},             {kLine, &kLineClass},       {kFramesetter, &kFramesetterClass},
-      {kFrame, &kFrameClass},           {kAttributedString, &kAttributedStringClass},
+      {kFrame, &kFrameClass},
   };
   for (const auto& t : types) cf::registerClass(t.id, t.cls);
   return true;

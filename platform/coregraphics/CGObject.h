@@ -35,7 +35,6 @@ enum : uint16_t
   kLine,
   kFramesetter,
   kFrame,
-  kAttributedString,
 };
 
 // Registers every type above with the runtime; runs once, before the first

@@ -34,9 +34,8 @@ LaidOut Layout(CFAttributedStringRef s, CFIndex start, CFIndex end, double maxWi
 {
   LaidOut out;
   out.visibleEnd = start;
-  const __CFAttributedString* str = cgobj::as<__CFAttributedString>(s, cgobj::kAttributedString);
-  if (!str) return out;
-  const std::u16string& t = str->text;
+  if (!cf::isType(s, cf::kTypeAttributedString)) return out;
+  const UniChar* t = s->characters();
   double y = 0;
   CFIndex pos = start;
   while (pos < end)
@@ -103,7 +102,7 @@ CFTypeID CTFrameGetTypeID(void) { return cgobj::kFrame; }
 
 CTFramesetterRef CTFramesetterCreateWithAttributedString(CFAttributedStringRef attrString)
 {
-  if (!cgobj::as<__CFAttributedString>(attrString, cgobj::kAttributedString)) return nullptr;
+  if (!cf::isType(attrString, cf::kTypeAttributedString)) return nullptr;
   __CTFramesetter* f = cgobj::create<__CTFramesetter>();
   if (!f) return nullptr;
   f->string = CFAttributedStringCreateCopy(nullptr, attrString);

@@ -53,9 +53,10 @@ namespace ct
 {
 __CTLine* BuildLine(CFAttributedStringRef s, CFRange range)
 {
-  const __CFAttributedString* str = cgobj::as<__CFAttributedString>(s, cgobj::kAttributedString);
-  if (!str) return nullptr;
-  const CFIndex len = (CFIndex)str->text.size();
+  if (!cf::isType(s, cf::kTypeAttributedString)) return nullptr;
+  const __CFAttributedString* str = s;
+  const UniChar* text = str->characters();
+  const CFIndex len = str->length();
   if (range.location < 0 || range.length < 0 || range.location > len) return nullptr;
   if (range.length > len - range.location) range.length = len - range.location;
   __CTLine* line = cgobj::create<__CTLine>();
@@ -78,12 +79,12 @@ __CTLine* BuildLine(CFAttributedStringRef s, CFRange range)
     const __CFAttributedString::Run* ar = str->runAt(i, &runStart);
     const Attrs at = ReadAttrs(ar ? ar->attrs : nullptr, defaultFont);
     __CTFont* font = at.font;
-    uint32_t cp = str->text[(size_t)i];
+    uint32_t cp = text[(size_t)i];
     int units = 1;
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < end && str->text[(size_t)i + 1] >= 0xDC00 &&
-        str->text[(size_t)i + 1] < 0xE000)
+    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < end && text[(size_t)i + 1] >= 0xDC00 &&
+        text[(size_t)i + 1] < 0xE000)
     {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (str->text[(size_t)i + 1] - 0xDC00u);
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[(size_t)i + 1] - 0xDC00u);
       units = 2;
     }
     for (int u = 0; u < units; ++u) line->charX.push_back(pen);

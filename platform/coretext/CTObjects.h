@@ -1,6 +1,6 @@
 #pragma once
 
-// The CoreText objects (and the attributed string they read).
+// The CoreText objects.
 
 #include "coregraphics/CGObject.h"
 #include "coretext/CTFaceCache.h"
@@ -18,26 +18,6 @@ struct __CTFont : CGObject
   CGAffineTransform matrix = {1, 0, 0, 1, 0, 0};
 
   CGFloat scale() const { return size / face->unitsPerEm; }
-};
-
-struct __CFAttributedString : CGObject
-{
-  struct Run
-  {
-    CFIndex length;
-    CFDictionaryRef attrs; // retained, may be null
-  };
-
-  __CFAttributedString() : CGObject(cgobj::kAttributedString) {}
-  ~__CFAttributedString();
-
-  std::u16string text;
-  std::vector<Run> runs; // cover the text exactly
-  bool isMutable = false;
-  mutable CFStringRef cached = nullptr;
-
-  // The run holding loc, with its start.
-  const Run* runAt(CFIndex loc, CFIndex* start) const;
 };
 
 struct __CTLine : CGObject
@@ -86,6 +66,4 @@ namespace ct
 __CTLine* BuildLine(CFAttributedStringRef str, CFRange range);
 // Makes a font for a catalogue face.
 __CTFont* MakeFont(const CTFaceInfo* info, CGFloat size, const CGAffineTransform* matrix);
-// Keeps values of ours in an attribute dictionary alive (delta +1) or lets them go (-1).
-void HoldValues(CFDictionaryRef attrs, int delta);
 } // namespace ct

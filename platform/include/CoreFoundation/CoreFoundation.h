@@ -16,6 +16,7 @@
 
 #include <CoreFoundation/CFBase.h>
 #include <CoreFoundation/CFArray.h>
+#include <CoreFoundation/CFAttributedString.h>
 #include <CoreFoundation/CFBundle.h>
 #include <CoreFoundation/CFByteOrder.h>
 #include <CoreFoundation/CFData.h>

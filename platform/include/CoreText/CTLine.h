@@ -2,7 +2,7 @@
 #define CTLINE_H_
 
 #include <CoreGraphics/CoreGraphics.h>
-#include <CoreText/CTAttributedString.h>
+#include <CoreFoundation/CFAttributedString.h>
 
 typedef const struct __CTLine* CTLineRef;
 

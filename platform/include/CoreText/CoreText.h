@@ -2,7 +2,7 @@
 #define CORETEXT_H_
 
 #include <CoreGraphics/CoreGraphics.h>
-#include <CoreText/CTAttributedString.h>
+#include <CoreFoundation/CFAttributedString.h>
 #include <CoreText/CTFont.h>
 #include <CoreText/CTFrame.h>
 #include <CoreText/CTFramesetter.h>
