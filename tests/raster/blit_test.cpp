@@ -16,15 +16,6 @@
 
 namespace {
 
-// Copies an image (honouring flipping) into a plain bitmap.
-std::unique_ptr<RAS_MemBitmap> Snapshot(RAS_IBitmap& bm)
-{
-  auto s = std::make_unique<RAS_MemBitmap>(bm.getWidth(), bm.getHeight());
-  for (int y = 0; y < bm.getHeight(); y++)
-    for (int x = 0; x < bm.getWidth(); x++) At(*s, x, y) = At(bm, x, y);
-  return s;
-}
-
 // The unscaled blit stated directly: destination pixel (x, y) takes source
 // pixel (x - dstx + left, y - dsty + top) when that lies inside the source
 // rectangle limited to the source.

@@ -13,14 +13,6 @@
 
 namespace {
 
-std::unique_ptr<RAS_MemBitmap> Snapshot(RAS_IBitmap& bm)
-{
-  auto s = std::make_unique<RAS_MemBitmap>(bm.getWidth(), bm.getHeight());
-  for (int y = 0; y < bm.getHeight(); y++)
-    for (int x = 0; x < bm.getWidth(); x++) At(*s, x, y) = At(bm, x, y);
-  return s;
-}
-
 struct DeltaArgs
 {
   int dx, dy, dw, dh;

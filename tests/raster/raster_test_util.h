@@ -36,6 +36,15 @@ inline RAS_pixel& At(RAS_IBitmap& bm, int x, int y)
   return bm.getBits()[(long long)row * bm.getRowSpan() + x];
 }
 
+// Copies an image (honouring flipping) into a plain bitmap.
+inline std::unique_ptr<RAS_MemBitmap> Snapshot(RAS_IBitmap& bm)
+{
+  auto s = std::make_unique<RAS_MemBitmap>(bm.getWidth(), bm.getHeight());
+  for (int y = 0; y < bm.getHeight(); y++)
+    for (int x = 0; x < bm.getWidth(); x++) At(*s, x, y) = At(bm, x, y);
+  return s;
+}
+
 inline void FillRandom(RAS_IBitmap& bm, std::mt19937& rng, bool extremes = true)
 {
   for (int y = 0; y < bm.getHeight(); y++)
