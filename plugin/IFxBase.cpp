@@ -135,36 +135,32 @@ void IFxBase::OnActivate(bool active)
   KIT_MutexLock lock(&mMutex);
 }
 
-void IFxBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+// Copies each input to its output (in place when the host passes the same
+// buffer) and silences outputs without an input.
+template <class Sample>
+static void PassThrough(Sample** inputs, Sample** outputs, int nIn, int nOut, int nFrames)
 {
-  const int nIn = NInChannels(), nOut = NOutChannels();
   for (int i = 0; i < nOut; ++i)
   {
     if (i < nIn)
     {
-      if (inputs[i] != outputs[i]) memmove(outputs[i], inputs[i], (size_t)nFrames * sizeof(double));
+      if (inputs[i] != outputs[i]) memmove(outputs[i], inputs[i], (size_t)nFrames * sizeof(Sample));
     }
     else
     {
-      memset(outputs[i], 0, (size_t)nFrames * sizeof(double));
+      memset(outputs[i], 0, (size_t)nFrames * sizeof(Sample));
     }
   }
 }
 
+void IFxBase::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames)
+{
+  PassThrough(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
+}
+
 void IFxBase::ProcessSingleReplacing(float** inputs, float** outputs, int nFrames)
 {
-  const int nIn = NInChannels(), nOut = NOutChannels();
-  for (int i = 0; i < nOut; ++i)
-  {
-    if (i < nIn)
-    {
-      if (inputs[i] != outputs[i]) memmove(outputs[i], inputs[i], (size_t)nFrames * sizeof(float));
-    }
-    else
-    {
-      memset(outputs[i], 0, (size_t)nFrames * sizeof(float));
-    }
-  }
+  PassThrough(inputs, outputs, NInChannels(), NOutChannels(), nFrames);
 }
 
 void IFxBase::ProcessMidiMsg(IMidiMsg* pMsg)
