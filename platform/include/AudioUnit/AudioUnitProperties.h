@@ -128,7 +128,7 @@ typedef struct AUChannelInfo {
 
 /* kAudioUnitProperty_SetExternalBuffer */
 typedef struct AudioUnitExternalBuffer {
-    UInt8* buffer;
+    Byte* buffer;
     UInt32 size;
 } AudioUnitExternalBuffer;
 
