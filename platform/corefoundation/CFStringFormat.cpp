@@ -215,11 +215,14 @@ void appendPadded(std::u16string& out, const std::u16string& text, const Spec& s
 }
 
 std::string cSpec(const Spec& spec, int width, int precision, const char* length, char conversion) {
-    std::string s = "%" + spec.flags;
+    std::string s(1, '%');
+    s += spec.flags;
     if (width >= 0)
         s += std::to_string(width);
-    if (precision >= 0)
-        s += "." + std::to_string(precision);
+    if (precision >= 0) {
+        s += '.';
+        s += std::to_string(precision);
+    }
     s += length;
     s += conversion;
     return s;

@@ -321,15 +321,13 @@ bool filePath(const __CFURL* u, bool resolveBase, std::string& out) {
 }
 
 std::string currentDirectoryURLText() {
-    std::string cwd;
     char buffer[4096];
-    if (getcwd(buffer, sizeof buffer))
-        cwd = buffer;
-    else
-        cwd = "/";
+    std::string cwd(getcwd(buffer, sizeof buffer) ? buffer : "/");
     if (cwd.back() != '/')
         cwd.push_back('/');
-    return "file://" + encodePath(cwd);
+    std::string text("file://");
+    text += encodePath(cwd);
+    return text;
 }
 
 CFURLRef urlFromPath(CFAllocatorRef allocator, const std::string& path, bool isDirectory, CFURLRef base) {
@@ -598,7 +596,8 @@ CFURLRef CFURLCreateCopyAppendingPathExtension(CFAllocatorRef allocator, CFURLRe
     path = trimmedPath(u);
     if (path.empty() || path == "/")
         return nullptr;
-    path += "." + encodePath(ext);
+    path += '.';
+    path += encodePath(ext);
     if (directory)
         path.push_back('/');
     return withPath(allocator, u, path);
