@@ -190,11 +190,16 @@ bool inspectObject(const BinaryDocument& doc, uint64_t object, std::vector<uint6
     if (kind == 0x6) {
         if (!fits(length * 2))
             return false;
+        // libplist also drops unpaired surrogates, silently changing the text.
+        bool awaitingLow = false;
         for (uint64_t i = 0; i < length; ++i) {
-            if (doc.bytes[at + 2 * i] == 0 && doc.bytes[at + 2 * i + 1] == 0)
+            const unsigned unit = static_cast<unsigned>(doc.bytes[at + 2 * i]) << 8 | doc.bytes[at + 2 * i + 1];
+            const bool low = unit >= 0xDC00 && unit < 0xE000;
+            if (unit == 0 || low != awaitingLow)
                 return false;
+            awaitingLow = unit >= 0xD800 && unit < 0xDC00;
         }
-        return true;
+        return !awaitingLow;
     }
     uint64_t refs = kind == 0xD ? length * 2 : length;
     room = refs * static_cast<uint64_t>(doc.refSize);

@@ -288,6 +288,12 @@ TEST_F(CFPlist, HostileBinaryStructuresAreRefused) {
     ExpectRefused(BinaryDocument({std::string("\x33\x7F\xF0\0\0\0\0\0\0", 9)})); // a date at infinity
     ExpectRefused(BinaryDocument({std::string("\x53" "a\0b", 4)}));                 // NUL inside an ASCII string
     ExpectRefused(BinaryDocument({std::string("\x62\0a\0\0", 5)}));              // NUL inside a UTF-16 string
+    ExpectRefused(BinaryDocument({std::string("\x62\0a\xD8\0", 5)}));            // unpaired high surrogate
+    ExpectRefused(BinaryDocument({std::string("\x62\xDC\0\0a", 5)}));            // unpaired low surrogate
+    ExpectRefused(BinaryDocument({std::string("\x62\xD8\x3C\xD8\x3C", 5)}));    // two high surrogates
+    CFOwned<CFDataRef> pair(DataOf(BinaryDocument({std::string("\x62\xD8\x3C\xDF\xB8", 5)})));
+    CFOwned<CFPropertyListRef> guitar(CFPropertyListCreateWithData(nullptr, pair, 0, nullptr, nullptr));
+    EXPECT_EQ(Utf8(static_cast<CFStringRef>(guitar.get())), "\U0001F3B8");
 
     std::vector<std::string> deep;
     for (int i = 0; i < 1000; ++i)
