@@ -21,7 +21,7 @@ struct Arg {
     const void* p = nullptr;
 };
 
-struct Spec {
+struct Directive {
     size_t literalStart = 0; // characters of plain text before this conversion
     size_t literalEnd = 0;
     size_t end = 0; // just past the conversion character
@@ -58,16 +58,16 @@ ArgType integerType(const std::string& length) {
 }
 
 // The argument type a conversion consumes; None for an unknown conversion.
-ArgType typeOf(const Spec& spec) {
-    switch (spec.conversion) {
+ArgType typeOf(const Directive& directive) {
+    switch (directive.conversion) {
     case 'd': case 'i': case 'u': case 'o': case 'x': case 'X':
-        return integerType(spec.length);
+        return integerType(directive.length);
     case 'D': case 'U': case 'O':
         return ArgType::Long;
     case 'c': case 'C':
         return ArgType::Int;
     case 'f': case 'F': case 'e': case 'E': case 'g': case 'G': case 'a': case 'A':
-        return spec.length == "L" ? ArgType::LongDouble : ArgType::Double;
+        return directive.length == "L" ? ArgType::LongDouble : ArgType::Double;
     case 's': case 'S': case 'p': case 'n':
         return ArgType::Pointer;
     case '@':
@@ -103,7 +103,7 @@ int readPosition(const std::u16string& f, size_t& i) {
     return -1;
 }
 
-bool parse(const std::u16string& f, std::vector<Spec>& specs, size_t& tailStart) {
+bool parse(const std::u16string& f, std::vector<Directive>& directives, size_t& tailStart) {
     size_t i = 0;
     size_t literalStart = 0;
     int nextArg = 0;
@@ -112,49 +112,49 @@ bool parse(const std::u16string& f, std::vector<Spec>& specs, size_t& tailStart)
             ++i;
             continue;
         }
-        Spec spec;
-        spec.literalStart = literalStart;
-        spec.literalEnd = i;
+        Directive directive;
+        directive.literalStart = literalStart;
+        directive.literalEnd = i;
         ++i;
         if (i < f.size() && f[i] == '%') {
-            spec.conversion = '%';
+            directive.conversion = '%';
             ++i;
-            spec.end = i;
+            directive.end = i;
             literalStart = i;
-            specs.push_back(spec);
+            directives.push_back(directive);
             continue;
         }
         int position = readPosition(f, i);
         while (i < f.size() && isFlag(f[i]))
-            spec.flags.push_back(static_cast<char>(f[i++]));
+            directive.flags.push_back(static_cast<char>(f[i++]));
         if (i < f.size() && f[i] == '*') {
             ++i;
             int p = readPosition(f, i);
-            spec.widthArg = p >= 0 ? p : nextArg++;
+            directive.widthArg = p >= 0 ? p : nextArg++;
         } else {
-            spec.width = readNumber(f, i);
+            directive.width = readNumber(f, i);
         }
         if (i < f.size() && f[i] == '.') {
             ++i;
             if (i < f.size() && f[i] == '*') {
                 ++i;
                 int p = readPosition(f, i);
-                spec.precisionArg = p >= 0 ? p : nextArg++;
+                directive.precisionArg = p >= 0 ? p : nextArg++;
             } else {
                 int p = readNumber(f, i);
-                spec.precision = p < 0 ? 0 : p;
+                directive.precision = p < 0 ? 0 : p;
             }
         }
         while (i < f.size() && (f[i] == 'h' || f[i] == 'l' || f[i] == 'q' || f[i] == 'z' || f[i] == 't' || f[i] == 'j' || f[i] == 'L'))
-            spec.length.push_back(static_cast<char>(f[i++]));
+            directive.length.push_back(static_cast<char>(f[i++]));
         if (i >= f.size())
             return false;
-        spec.conversion = f[i++];
-        spec.end = i;
-        if (typeOf(spec) != ArgType::None)
-            spec.arg = position >= 0 ? position : nextArg++;
+        directive.conversion = f[i++];
+        directive.end = i;
+        if (typeOf(directive) != ArgType::None)
+            directive.arg = position >= 0 ? position : nextArg++;
         literalStart = i;
-        specs.push_back(spec);
+        directives.push_back(directive);
     }
     tailStart = literalStart;
     return true;
@@ -204,9 +204,9 @@ void appendUTF8(std::u16string& out, const std::string& text) {
 }
 
 // Pads text to the field width on the side the '-' flag selects.
-void appendPadded(std::u16string& out, const std::u16string& text, const Spec& spec, int width) {
+void appendPadded(std::u16string& out, const std::u16string& text, const Directive& directive, int width) {
     size_t pad = width > 0 && static_cast<size_t>(width) > text.size() ? static_cast<size_t>(width) - text.size() : 0;
-    bool left = spec.flags.find('-') != std::string::npos;
+    bool left = directive.flags.find('-') != std::string::npos;
     if (!left)
         out.append(pad, u' ');
     out += text;
@@ -214,9 +214,9 @@ void appendPadded(std::u16string& out, const std::u16string& text, const Spec& s
         out.append(pad, u' ');
 }
 
-std::string cSpec(const Spec& spec, int width, int precision, const char* length, char conversion) {
+std::string cSpec(const Directive& directive, int width, int precision, const char* length, char conversion) {
     std::string s(1, '%');
-    s += spec.flags;
+    s += directive.flags;
     if (width >= 0)
         s += std::to_string(width);
     if (precision >= 0) {
@@ -229,15 +229,15 @@ std::string cSpec(const Spec& spec, int width, int precision, const char* length
 }
 
 template <class T>
-std::string cFormat(const std::string& spec, T value) {
+std::string cFormat(const std::string& directive, T value) {
     char small[128];
-    int n = snprintf(small, sizeof small, spec.c_str(), value);
+    int n = snprintf(small, sizeof small, directive.c_str(), value);
     if (n < 0)
         return std::string();
     if (static_cast<size_t>(n) < sizeof small)
         return std::string(small, static_cast<size_t>(n));
     std::string big(static_cast<size_t>(n) + 1, '\0');
-    snprintf(big.data(), big.size(), spec.c_str(), value);
+    snprintf(big.data(), big.size(), directive.c_str(), value);
     big.resize(static_cast<size_t>(n));
     return big;
 }
@@ -278,12 +278,12 @@ std::u16string uniStringText(const UniChar* s, int precision) {
     return text;
 }
 
-void formatOne(std::u16string& out, const Spec& spec, const std::vector<Arg>& args) {
-    int width = spec.width;
-    int precision = spec.precision;
-    std::string flags = spec.flags;
-    if (spec.widthArg >= 0) {
-        width = static_cast<int>(args[static_cast<size_t>(spec.widthArg)].i);
+void formatOne(std::u16string& out, const Directive& directive, const std::vector<Arg>& args) {
+    int width = directive.width;
+    int precision = directive.precision;
+    std::string flags = directive.flags;
+    if (directive.widthArg >= 0) {
+        width = static_cast<int>(args[static_cast<size_t>(directive.widthArg)].i);
         if (width < 0) {
             width = -width;
             flags += '-';
@@ -291,17 +291,17 @@ void formatOne(std::u16string& out, const Spec& spec, const std::vector<Arg>& ar
         if (width > 100000)
             width = 100000;
     }
-    if (spec.precisionArg >= 0) {
-        precision = static_cast<int>(args[static_cast<size_t>(spec.precisionArg)].i);
+    if (directive.precisionArg >= 0) {
+        precision = static_cast<int>(args[static_cast<size_t>(directive.precisionArg)].i);
         if (precision < 0)
             precision = -1;
         if (precision > 100000)
             precision = 100000;
     }
-    Spec effective = spec;
+    Directive effective = directive;
     effective.flags = flags;
-    const Arg* a = spec.arg >= 0 ? &args[static_cast<size_t>(spec.arg)] : nullptr;
-    char16_t conv = spec.conversion;
+    const Arg* a = directive.arg >= 0 ? &args[static_cast<size_t>(directive.arg)] : nullptr;
+    char16_t conv = directive.conversion;
     switch (conv) {
     case '%':
         out.push_back(u'%');
@@ -310,7 +310,7 @@ void formatOne(std::u16string& out, const Spec& spec, const std::vector<Arg>& ar
         appendPadded(out, objectText(a->p, precision), effective, width);
         return;
     case 's':
-        if (spec.length == "l") {
+        if (directive.length == "l") {
             std::u16string text;
             const wchar_t* w = static_cast<const wchar_t*>(a->p);
             if (!w) {
@@ -339,7 +339,7 @@ void formatOne(std::u16string& out, const Spec& spec, const std::vector<Arg>& ar
         return;
     case 'c': {
         std::u16string text;
-        if (spec.length == "l") {
+        if (directive.length == "l") {
             text.push_back(static_cast<char16_t>(a->i));
         } else {
             UInt8 byte = static_cast<UInt8>(a->i);
@@ -362,7 +362,7 @@ void formatOne(std::u16string& out, const Spec& spec, const std::vector<Arg>& ar
         break;
     }
     std::string text;
-    switch (typeOf(spec)) {
+    switch (typeOf(directive)) {
     case ArgType::Double:
         text = cFormat(cSpec(effective, width, precision, "", static_cast<char>(conv)), a->d);
         break;
@@ -374,11 +374,11 @@ void formatOne(std::u16string& out, const Spec& spec, const std::vector<Arg>& ar
         bool isSigned = c == 'd' || c == 'i';
         long long v = a->i;
         // Narrow to the declared size so %hd, %hhx and friends print as C does.
-        if (spec.length == "h")
+        if (directive.length == "h")
             v = isSigned ? static_cast<short>(v) : static_cast<unsigned short>(v);
-        else if (spec.length == "hh")
+        else if (directive.length == "hh")
             v = isSigned ? static_cast<signed char>(v) : static_cast<unsigned char>(v);
-        else if (typeOf(spec) == ArgType::Int && !isSigned)
+        else if (typeOf(directive) == ArgType::Int && !isSigned)
             v = static_cast<unsigned int>(v);
         std::string f = cSpec(effective, width, precision, "ll", c);
         text = isSigned ? cFormat(f, v) : cFormat(f, static_cast<unsigned long long>(v));
@@ -396,14 +396,14 @@ bool formatAppend(std::u16string& out, CFStringRef format, va_list ap) {
     if (!chars)
         return false;
     std::u16string f(reinterpret_cast<const char16_t*>(chars), static_cast<size_t>(length));
-    std::vector<Spec> specs;
+    std::vector<Directive> directives;
     size_t tail = 0;
-    if (!parse(f, specs, tail))
+    if (!parse(f, directives, tail))
         return false;
     std::vector<Arg> args;
-    for (const Spec& spec : specs) {
-        if (!setType(args, spec.widthArg, ArgType::Int) || !setType(args, spec.precisionArg, ArgType::Int) ||
-            !setType(args, spec.arg, typeOf(spec)))
+    for (const Directive& directive : directives) {
+        if (!setType(args, directive.widthArg, ArgType::Int) || !setType(args, directive.precisionArg, ArgType::Int) ||
+            !setType(args, directive.arg, typeOf(directive)))
             return false;
     }
     va_list copy;
@@ -412,14 +412,14 @@ bool formatAppend(std::u16string& out, CFStringRef format, va_list ap) {
     va_end(copy);
     if (!fetched)
         return false;
-    for (const Spec& spec : specs) {
-        out.append(f, spec.literalStart, spec.literalEnd - spec.literalStart);
-        if (typeOf(spec) == ArgType::None && spec.conversion != '%') {
+    for (const Directive& directive : directives) {
+        out.append(f, directive.literalStart, directive.literalEnd - directive.literalStart);
+        if (typeOf(directive) == ArgType::None && directive.conversion != '%') {
             // An unknown conversion is kept as text and consumes no argument.
-            out.append(f, spec.literalEnd, spec.end - spec.literalEnd);
+            out.append(f, directive.literalEnd, directive.end - directive.literalEnd);
             continue;
         }
-        formatOne(out, spec, args);
+        formatOne(out, directive, args);
     }
     out.append(f, tail, std::u16string::npos);
     return true;
