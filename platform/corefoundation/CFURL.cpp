@@ -91,7 +91,7 @@ std::string removeDotSegments(const std::string& path) {
         } else if (in.compare(0, 3, "/./") == 0) {
             in.erase(0, 2);
         } else if (in == "/.") {
-            in = "/";
+            in.pop_back();
         } else if (in.compare(0, 4, "/../") == 0 || in == "/..") {
             in = in.size() == 3 ? "/" : in.substr(3);
             size_t slash = out.rfind('/');
