@@ -119,7 +119,7 @@ OSStatus pullInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeSta
   return noErr;
 }
 
-void BM_HostRender(benchmark::State& state, int preset) {
+void BM_HostRender(benchmark::State& state, int preset, bool silent = false) {
   const UInt32 block = static_cast<UInt32>(state.range(0));
   const AudioComponentDescription desc = {kAudioUnitType_Effect, 0x6f727635 /* orv5 */, 0x5a726e74 /* Zrnt */, 0,
                                           0};
@@ -132,6 +132,7 @@ void BM_HostRender(benchmark::State& state, int preset) {
   HostInput input;
   const std::vector<double> signal = guitarSignal(kSpan + static_cast<int>(block));
   input.signal.assign(signal.begin(), signal.end());
+  if (silent) input.signal.assign(input.signal.size(), 0.0f);
   AURenderCallbackStruct cb = {pullInput, &input};
   AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0, &cb, sizeof cb);
   AUPreset chosen = {preset, nullptr};
@@ -168,5 +169,11 @@ void BM_HostRenderDirty(benchmark::State& state) { BM_HostRender(state, 0); }
 void BM_HostRenderClean(benchmark::State& state) { BM_HostRender(state, 1); }
 BENCHMARK(BM_HostRenderDirty)->Arg(64)->Arg(512)->Arg(1024);
 BENCHMARK(BM_HostRenderClean)->Arg(64)->Arg(512)->Arg(1024);
+
+// Silence must cost what a loud signal costs: no subnormal slow-down.
+void BM_HostRenderSilenceDirty(benchmark::State& state) { BM_HostRender(state, 0, true); }
+void BM_HostRenderSilenceClean(benchmark::State& state) { BM_HostRender(state, 1, true); }
+BENCHMARK(BM_HostRenderSilenceDirty)->Arg(512);
+BENCHMARK(BM_HostRenderSilenceClean)->Arg(512);
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -197,6 +198,59 @@ TEST(Bundle, RendersFiniteAudioAtLowAndHighRates) {
       const auto got = u.render(512);
       for (const auto& ch : got)
         for (float v : ch) ASSERT_TRUE(std::isfinite(v) && std::fabs(v) < 10.0f) << rate;
+    }
+  }
+}
+
+// Recursive filters fed silence decay into subnormal numbers, which cost
+// dozens of cycles each on x86: ten seconds of silence must not produce any.
+TEST(Bundle, TenSecondsOfSilenceProduceNoSubnormals) {
+  Unit u;
+  const UInt32 frames = 441000;
+  u.source.signal.assign(frames + 512, 0.0f);
+  ASSERT_NO_FATAL_FAILURE(u.open());
+  ASSERT_NO_FATAL_FAILURE(u.initialize());
+  for (UInt32 done = 0; done < frames; done += 512) {
+    const auto got = u.render(512);
+    for (const auto& ch : got)
+      for (float v : ch) ASSERT_NE(std::fpclassify(v), FP_SUBNORMAL) << "frame " << done;
+  }
+}
+
+// A host may call with any block size up to the maximum, at any common rate,
+// bypassed or not: the output stays finite and both channels carry the same
+// signal, the effect's mono result.
+TEST(Bundle, RandomBlockSizesAtEveryRateStayFiniteAndEqualOnBothChannels) {
+  std::mt19937 rng(11);
+  for (double rate : {44100.0, 48000.0, 96000.0, 192000.0}) {
+    for (int bypass = 0; bypass < 2; ++bypass) {
+      Unit u;
+      u.source.signal = guitar(40000);
+      ASSERT_NO_FATAL_FAILURE(u.open());
+      for (AudioUnitScope scope : {kAudioUnitScope_Input, kAudioUnitScope_Output})
+        ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_SampleRate, scope, 0, &rate, sizeof rate), noErr);
+      ASSERT_NO_FATAL_FAILURE(u.initialize());
+      UInt32 on = (UInt32)bypass;
+      ASSERT_EQ(AudioUnitSetProperty(u.unit, kAudioUnitProperty_BypassEffect, kAudioUnitScope_Global, 0, &on, sizeof on),
+                noErr);
+      UInt32 maxFrames = 0, size = sizeof maxFrames;
+      ASSERT_EQ(AudioUnitGetProperty(u.unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                                     &maxFrames, &size),
+                noErr);
+      std::uniform_int_distribution<UInt32> pick(1, std::min<UInt32>(maxFrames, 1024));
+      UInt32 total = 0;
+      while (total < 30000) {
+        const UInt32 n = pick(rng);
+        const auto got = u.render(n);
+        ASSERT_EQ(got.size(), 2u);
+        for (UInt32 i = 0; i < n; ++i) {
+          ASSERT_TRUE(std::isfinite(got[0][i])) << rate << " frame " << total + i;
+          if (!bypass) {
+            ASSERT_EQ(got[0][i], got[1][i]) << rate << " frame " << total + i;
+          }
+        }
+        total += n;
+      }
     }
   }
 }
