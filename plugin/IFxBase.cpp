@@ -315,6 +315,15 @@ void IFxBase::LimitToStereoIO()
   if (NOutChannels() > 2) SetOutputChannelConnections(2, NOutChannels() - 2, true);
 }
 
+// The existing channels among idx ... idx + n - 1 (host-given, so any values):
+// the first index through *first, one past the last as the result.
+static int ChannelSpan(int idx, int n, int count, int* first)
+{
+  const long long end = (long long)idx + (n > 0 ? n : 0);
+  *first = idx < 0 ? 0 : idx;
+  return end < count ? (int)end : count;
+}
+
 // Shared by input and output channels; slot is the member holding the
 // channel's place in the processing pointers, pointed at the channel's scratch
 // buffer while disconnected.
@@ -322,9 +331,9 @@ template <class Channel>
 static void SetChannelConnections(KIT_PtrList<Channel>& channels, int idx, int n, bool connected,
                                   double** Channel::*slot)
 {
-  const long long end = (long long)idx + (n > 0 ? n : 0);
-  const int last = end < channels.GetSize() ? (int)end : channels.GetSize();
-  for (int i = idx < 0 ? 0 : idx; i < last; ++i)
+  int first = 0;
+  const int last = ChannelSpan(idx, n, channels.GetSize(), &first);
+  for (int i = first; i < last; ++i)
   {
     Channel* ch = channels.Get(i);
     if (!connected)
@@ -428,10 +437,10 @@ void IFxBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
 {
   (void)nFrames;
   if (!ppData) return;
-  const long long end = (long long)idx + (n > 0 ? n : 0);
-  const int last = end < NInChannels() ? (int)end : NInChannels();
+  int first = 0;
+  const int last = ChannelSpan(idx, n, NInChannels(), &first);
   int next = 0;
-  for (int i = idx < 0 ? 0 : idx; i < last; ++i)
+  for (int i = first; i < last; ++i)
   {
     InChannel* ch = mInChannels.Get(i);
     if (!ch->mConnected) continue;
@@ -444,10 +453,10 @@ void IFxBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
 {
   if (!ppData) return;
   nFrames = ClampFrames(nFrames);
-  const long long end = (long long)idx + (n > 0 ? n : 0);
-  const int last = end < NInChannels() ? (int)end : NInChannels();
+  int first = 0;
+  const int last = ChannelSpan(idx, n, NInChannels(), &first);
   int next = 0;
-  for (int i = idx < 0 ? 0 : idx; i < last; ++i)
+  for (int i = first; i < last; ++i)
   {
     InChannel* ch = mInChannels.Get(i);
     if (!ch->mConnected) continue;
@@ -468,10 +477,10 @@ void IFxBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
 void IFxBase::AttachOutputBuffers(int idx, int n, double** ppData)
 {
   if (!ppData) return;
-  const long long end = (long long)idx + (n > 0 ? n : 0);
-  const int last = end < NOutChannels() ? (int)end : NOutChannels();
+  int first = 0;
+  const int last = ChannelSpan(idx, n, NOutChannels(), &first);
   int next = 0;
-  for (int i = idx < 0 ? 0 : idx; i < last; ++i)
+  for (int i = first; i < last; ++i)
   {
     OutChannel* ch = mOutChannels.Get(i);
     if (!ch->mConnected) continue;
@@ -483,10 +492,10 @@ void IFxBase::AttachOutputBuffers(int idx, int n, double** ppData)
 void IFxBase::AttachOutputBuffers(int idx, int n, float** ppData)
 {
   if (!ppData) return;
-  const long long end = (long long)idx + (n > 0 ? n : 0);
-  const int last = end < NOutChannels() ? (int)end : NOutChannels();
+  int first = 0;
+  const int last = ChannelSpan(idx, n, NOutChannels(), &first);
   int next = 0;
-  for (int i = idx < 0 ? 0 : idx; i < last; ++i)
+  for (int i = first; i < last; ++i)
   {
     OutChannel* ch = mOutChannels.Get(i);
     if (!ch->mConnected) continue;
