@@ -5,24 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-namespace cf {
-namespace {
-
-const void* typeRetain(CFAllocatorRef, const void* value) {
-    return CFRetain(value);
-}
-
-void typeRelease(CFAllocatorRef, const void* value) {
-    CFRelease(value);
-}
-
-Boolean typeEqual(const void* a, const void* b) {
-    return CFEqual(a, b);
-}
-
-} // namespace
-} // namespace cf
-
 const CFArrayCallBacks kCFTypeArrayCallBacks = {0, cf::typeRetain, cf::typeRelease, CFCopyDescription, cf::typeEqual};
 
 struct __CFArray : cf::ObjectHeader {

@@ -8,22 +8,6 @@
 namespace cf {
 namespace {
 
-const void* typeRetain(CFAllocatorRef, const void* value) {
-    return CFRetain(value);
-}
-
-void typeRelease(CFAllocatorRef, const void* value) {
-    CFRelease(value);
-}
-
-Boolean typeEqual(const void* a, const void* b) {
-    return CFEqual(a, b);
-}
-
-CFHashCode typeHash(const void* value) {
-    return CFHash(value);
-}
-
 // A mutable string key is copied so later edits to it cannot move the entry.
 const void* copyStringRetain(CFAllocatorRef allocator, const void* value) {
     if (isType(value, kTypeString))

@@ -136,6 +136,12 @@ T* createObject(CFAllocatorRef allocator, Args&&... args) {
     return object;
 }
 
+// The standard callbacks of collections made for CF objects (kCFType...).
+inline const void* typeRetain(CFAllocatorRef, const void* value) { return CFRetain(value); }
+inline void typeRelease(CFAllocatorRef, const void* value) { CFRelease(value); }
+inline Boolean typeEqual(const void* a, const void* b) { return CFEqual(a, b); }
+inline CFHashCode typeHash(const void* value) { return CFHash(value); }
+
 // Grows a malloc'd buffer to hold at least `needed` elements; false (buffer
 // untouched) when memory runs out. Object contents always live in malloc'd
 // storage; only object shells come from the object's allocator.
