@@ -4,6 +4,7 @@
 #include "plugin/IMidiMsg.h"
 #include "plugin/IPlugTrace.h"
 #include "plugin/IPlugUtilities.h"
+#include "plugin/SampleConvert.h"
 
 #include <climits>
 #include <cstring>
@@ -463,13 +464,9 @@ void IFxBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
     const float* src = ppData[next++];
     double* dst = ch->mScratchBuf.Get();
     if (src)
-    {
-      for (int j = 0; j < nFrames; ++j) dst[j] = (double)src[j];
-    }
+      ConvertFloatToDouble(src, dst, nFrames);
     else
-    {
       memset(dst, 0, (size_t)nFrames * sizeof(double));
-    }
     *ch->mSrc = dst;
   }
 }
@@ -514,13 +511,9 @@ void IFxBase::ConvertOutputs(int nFrames, bool accumulate)
     const double* src = *ch->mDest;
     float* dst = ch->mFDest;
     if (accumulate)
-    {
-      for (int j = 0; j < nFrames; ++j) dst[j] += (float)src[j];
-    }
+      AccumulateDoubleToFloat(src, dst, nFrames);
     else
-    {
-      for (int j = 0; j < nFrames; ++j) dst[j] = (float)src[j];
-    }
+      ConvertDoubleToFloat(src, dst, nFrames);
   }
 }
 
