@@ -434,71 +434,53 @@ int IFxBase::ClampFrames(int nFrames) const
   return nFrames < mBlockSize ? nFrames : mBlockSize;
 }
 
-void IFxBase::AttachInputBuffers(int idx, int n, double** ppData, int nFrames)
+// Hands each existing, connected channel among idx ... idx + n - 1, in order,
+// the next of the caller's pointers; unconnected channels consume none.
+template <class Channel, class Pointer, class Attach>
+static void AttachConnected(KIT_PtrList<Channel>& channels, int idx, int n, Pointer* ppData, Attach attach)
 {
-  (void)nFrames;
   if (!ppData) return;
   int first = 0;
-  const int last = ChannelSpan(idx, n, NInChannels(), &first);
+  const int last = ChannelSpan(idx, n, channels.GetSize(), &first);
   int next = 0;
   for (int i = first; i < last; ++i)
   {
-    InChannel* ch = mInChannels.Get(i);
-    if (!ch->mConnected) continue;
-    double* p = ppData[next++];
-    *ch->mSrc = p ? p : ch->mScratchBuf.Get();
+    Channel* ch = channels.Get(i);
+    if (ch->mConnected) attach(ch, ppData[next++]);
   }
+}
+
+void IFxBase::AttachInputBuffers(int idx, int n, double** ppData, int)
+{
+  AttachConnected(mInChannels, idx, n, ppData,
+                  [](InChannel* ch, double* p) { *ch->mSrc = p ? p : ch->mScratchBuf.Get(); });
 }
 
 void IFxBase::AttachInputBuffers(int idx, int n, float** ppData, int nFrames)
 {
-  if (!ppData) return;
   nFrames = ClampFrames(nFrames);
-  int first = 0;
-  const int last = ChannelSpan(idx, n, NInChannels(), &first);
-  int next = 0;
-  for (int i = first; i < last; ++i)
-  {
-    InChannel* ch = mInChannels.Get(i);
-    if (!ch->mConnected) continue;
-    const float* src = ppData[next++];
+  AttachConnected(mInChannels, idx, n, ppData, [nFrames](InChannel* ch, const float* src) {
     double* dst = ch->mScratchBuf.Get();
     if (src)
       ConvertFloatToDouble(src, dst, nFrames);
     else
       memset(dst, 0, (size_t)nFrames * sizeof(double));
     *ch->mSrc = dst;
-  }
+  });
 }
 
 void IFxBase::AttachOutputBuffers(int idx, int n, double** ppData)
 {
-  if (!ppData) return;
-  int first = 0;
-  const int last = ChannelSpan(idx, n, NOutChannels(), &first);
-  int next = 0;
-  for (int i = first; i < last; ++i)
-  {
-    OutChannel* ch = mOutChannels.Get(i);
-    if (!ch->mConnected) continue;
-    double* p = ppData[next++];
-    *ch->mDest = p ? p : ch->mScratchBuf.Get();
-  }
+  AttachConnected(mOutChannels, idx, n, ppData,
+                  [](OutChannel* ch, double* p) { *ch->mDest = p ? p : ch->mScratchBuf.Get(); });
 }
 
 void IFxBase::AttachOutputBuffers(int idx, int n, float** ppData)
 {
-  if (!ppData) return;
-  int first = 0;
-  const int last = ChannelSpan(idx, n, NOutChannels(), &first);
-  int next = 0;
-  for (int i = first; i < last; ++i)
-  {
-    OutChannel* ch = mOutChannels.Get(i);
-    if (!ch->mConnected) continue;
+  AttachConnected(mOutChannels, idx, n, ppData, [](OutChannel* ch, float* p) {
     *ch->mDest = ch->mScratchBuf.Get();
-    ch->mFDest = ppData[next++];
-  }
+    ch->mFDest = p;
+  });
 }
 
 void IFxBase::ConvertOutputs(int nFrames, bool accumulate)
