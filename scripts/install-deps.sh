@@ -13,8 +13,11 @@ PACKAGES=(
   libpixman-1-dev libcairo2-dev
   libfreetype-dev libfontconfig-dev
   fonts-dejavu-core fonts-liberation2
-  libx11-dev
-  sox
+  libx11-dev libxext-dev
+  xvfb xdotool x11-apps
+  lv2-dev lilv-utils sordi
+  sox libsox-dev
+  ccache
 )
 
 missing=()
