@@ -413,6 +413,11 @@ bool RAS_CachedFont::DrawRecord(RAS_IBitmap* bm, const RAS_GlyphRecord& g, int x
   }
   // Anti-aliased: at full weight coverage k weighs k + 1, so full coverage
   // gives the colour exactly.
+  if (opaqueCopy)
+  {
+    _RAS_GlyphCopyFullWeight(p, r, gr, b);
+    return true;
+  }
   _RAS_WithGlyphRule(mode, [&]<class Rule>() {
     if (w == 256)
       _RAS_GlyphLoop(p, [&](unsigned char* d, int k) { Rule::doPix(d, r, gr, b, 255, k + 1); });
