@@ -5,7 +5,10 @@
 #include "raster/RAS_GlyphRender.h"
 #include "raster/RAS_SysBitmap.h"
 
+#include <climits>
 #include <string.h>
+
+#include <utility>
 
 namespace
 {
@@ -164,33 +167,13 @@ int RAS_CachedFont::utf8char(const char* text, int avail, int* code)
   return 1;
 }
 
-RAS_pixel RAS_CachedFont::SetTextColor(RAS_pixel colour)
-{
-  const RAS_pixel old = m_textColor;
-  m_textColor = colour;
-  return old;
-}
+RAS_pixel RAS_CachedFont::SetTextColor(RAS_pixel colour) { return std::exchange(m_textColor, colour); }
 
-RAS_pixel RAS_CachedFont::SetBkColor(RAS_pixel colour)
-{
-  const RAS_pixel old = m_bkColor;
-  m_bkColor = colour;
-  return old;
-}
+RAS_pixel RAS_CachedFont::SetBkColor(RAS_pixel colour) { return std::exchange(m_bkColor, colour); }
 
-RAS_pixel RAS_CachedFont::SetEffectColor(RAS_pixel colour)
-{
-  const RAS_pixel old = m_effectColor;
-  m_effectColor = colour;
-  return old;
-}
+RAS_pixel RAS_CachedFont::SetEffectColor(RAS_pixel colour) { return std::exchange(m_effectColor, colour); }
 
-int RAS_CachedFont::SetBkMode(int mode)
-{
-  const int old = m_bkMode;
-  m_bkMode = mode;
-  return old;
-}
+int RAS_CachedFont::SetBkMode(int mode) { return std::exchange(m_bkMode, mode); }
 
 void RAS_CachedFont::SetCombineMode(int mode, float alpha)
 {
@@ -529,15 +512,9 @@ int RAS_CachedFont::DrawText(RAS_IBitmap* bm, const char* utf8, int length, RECT
   if (flags & kAlignFlags) PlaceBox(*rect, flags, tw, th, &sx, &sy);
   if (up) sy += th;
 
-  RECT clip = {0, 0, bm->getWidth(), bm->getHeight()};
-  if (!(flags & DT_NOCLIP))
-  {
-    if (rect->left > clip.left) clip.left = rect->left;
-    if (rect->top > clip.top) clip.top = rect->top;
-    if (rect->right < clip.right) clip.right = rect->right;
-    if (rect->bottom < clip.bottom) clip.bottom = rect->bottom;
-    if (clip.left >= clip.right || clip.top >= clip.bottom) return 0;
-  }
+  long long cl = INT_MIN, ct = INT_MIN, cr = INT_MAX, cb = INT_MAX;
+  if (!_RAS_LimitRect(&cl, &ct, &cr, &cb, (flags & DT_NOCLIP) ? nullptr : rect, bm)) return 0;
+  const RECT clip = {(int)cl, (int)ct, (int)cr, (int)cb};
 
   long long extent = 0;
   WalkText(utf8, n, singleLine, [&](const RAS_GlyphRecord& g, long long line, long long pen) {
@@ -587,18 +564,7 @@ int RAS_CachedFont::DrawNativeViaScratch(RAS_IBitmap* bm, const char* text, int 
   long long bx, by;
   PlaceBox(*rect, flags, m.right, m.bottom, &bx, &by);
   long long l = bx, t = by, r = bx + m.right, b = by + m.bottom;
-  if (!(flags & DT_NOCLIP))
-  {
-    if (l < rect->left) l = rect->left;
-    if (t < rect->top) t = rect->top;
-    if (r > rect->right) r = rect->right;
-    if (b > rect->bottom) b = rect->bottom;
-  }
-  if (l < 0) l = 0;
-  if (t < 0) t = 0;
-  if (r > bm->getWidth()) r = bm->getWidth();
-  if (b > bm->getHeight()) b = bm->getHeight();
-  if (l >= r || t >= b) return h;
+  if (!_RAS_LimitRect(&l, &t, &r, &b, (flags & DT_NOCLIP) ? nullptr : rect, bm)) return h;
   const int vw = (int)(r - l), vh = (int)(b - t);
 
   s = EnsureScratch(gNativeScratch, vw, vh, false);

@@ -24,6 +24,24 @@ struct _RAS_GlyphPlacement
   int covSpan;
 };
 
+// Limits the rectangle (l, t)-(r, b) to clip (when given) and to the bitmap.
+// False when nothing is left.
+inline bool _RAS_LimitRect(long long* l, long long* t, long long* r, long long* b, const RECT* clip, RAS_IBitmap* bm)
+{
+  if (clip)
+  {
+    if (*l < clip->left) *l = clip->left;
+    if (*t < clip->top) *t = clip->top;
+    if (*r > clip->right) *r = clip->right;
+    if (*b > clip->bottom) *b = clip->bottom;
+  }
+  if (*l < 0) *l = 0;
+  if (*t < 0) *t = 0;
+  if (*r > bm->getWidth()) *r = bm->getWidth();
+  if (*b > bm->getHeight()) *b = bm->getHeight();
+  return *l < *r && *t < *b;
+}
+
 // Clips a glyph of w x h at (x, y) to the optional clip rectangle and to the
 // bitmap. False when nothing of it is left.
 inline bool _RAS_PlaceGlyph(RAS_IBitmap* bm, int x, int y, const unsigned char* cov, int w, int span, int h,
@@ -31,18 +49,7 @@ inline bool _RAS_PlaceGlyph(RAS_IBitmap* bm, int x, int y, const unsigned char* 
 {
   if (!bm || !cov || w < 1 || h < 1 || span < w || !bm->getBits()) return false;
   long long l = x, t = y, r = (long long)x + w, b = (long long)y + h;
-  if (clip)
-  {
-    if (l < clip->left) l = clip->left;
-    if (t < clip->top) t = clip->top;
-    if (r > clip->right) r = clip->right;
-    if (b > clip->bottom) b = clip->bottom;
-  }
-  if (l < 0) l = 0;
-  if (t < 0) t = 0;
-  if (r > bm->getWidth()) r = bm->getWidth();
-  if (b > bm->getHeight()) b = bm->getHeight();
-  if (l >= r || t >= b) return false;
+  if (!_RAS_LimitRect(&l, &t, &r, &b, clip, bm)) return false;
   out->dst = _RAS_AreaAt(bm, (int)l, (int)t, (int)(r - l), (int)(b - t));
   out->x = (int)l;
   out->y = (int)t;
@@ -117,20 +124,12 @@ inline void _RAS_GlyphCopyFullWeight(const _RAS_GlyphPlacement& p, int r, int g,
 #endif
 }
 
-// Chooses among the six rules glyphs are drawn with (copy never clobbers:
-// partial coverage always blends) and calls f.template operator()<Rule>().
-// False for a mode without a rule.
+// Chooses among the six rules glyphs are drawn with and calls
+// f.template operator()<Rule>(); false for a mode without a rule. Copy always
+// blends (a weight below full never picks the clobbering rule), whatever the
+// coverage.
 template <class F>
 inline bool _RAS_WithGlyphRule(int mode, F&& f)
 {
-  switch (mode & RAS_MODE_MASK)
-  {
-    case RAS_MODE_COPY: f.template operator()<_RAS_CombinePixelsCopyNoClamp>(); return true;
-    case RAS_MODE_ADD: f.template operator()<_RAS_CombinePixelsAdd>(); return true;
-    case RAS_MODE_DODGE: f.template operator()<_RAS_CombinePixelsColorDodge>(); return true;
-    case RAS_MODE_MUL: f.template operator()<_RAS_CombinePixelsMulNoClamp>(); return true;
-    case RAS_MODE_OVERLAY: f.template operator()<_RAS_CombinePixelsOverlay>(); return true;
-    case RAS_MODE_HSVADJUST: f.template operator()<_RAS_CombinePixelsHSVAdjust>(); return true;
-    default: return false;
-  }
+  return _RAS_WithRule(mode & RAS_MODE_MASK, 1, f);
 }
