@@ -323,7 +323,6 @@ void RAS_CachedFont::RenderGlyph(int code)
   const int height = cellh;
   const long long bytes = (long long)width * height;
   const int offset = m_data.GetSize();
-  if (bytes > 0x7FFFFFFF - offset) return;
   const bool vertical = Vertical();
   // A vertical glyph is rotated through a second map after the first.
   const long long need = offset + bytes * (vertical ? 2 : 1);
