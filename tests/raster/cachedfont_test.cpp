@@ -206,6 +206,24 @@ TEST(CachedFontAlign, EveryAlignmentLandsInsideItsRectangle)
       }
 }
 
+// Catches: cached text not clipped to its rectangle, or clipped to it
+// despite DT_NOCLIP.
+TEST(CachedFontAlign, ClipsToTheRectangleUnlessAskedNotTo)
+{
+  Font f(0);
+  f.SetTextColor(kText);
+  for (unsigned int noclip : {0u, (unsigned)DT_NOCLIP})
+  {
+    RAS_MemBitmap bm(200, 40);
+    RAS_Clear(&bm, kBg);
+    RECT r = {10, 8, 40, 20};
+    f.DrawText(&bm, "Wide text here", -1, &r, noclip | RAS_DT_NO_NATIVE);
+    const RECT ink = Ink(bm, kBg);
+    EXPECT_EQ(Inside(ink, r), !noclip);
+    EXPECT_GT(ink.right, noclip ? 60 : 30);
+  }
+}
+
 // Catches: glyphs rendered again on every draw, in particular characters
 // from 128 upwards whose record was filled at a stale position after the
 // extended list was sorted or grew, so the lookup never found them rendered.
