@@ -497,6 +497,9 @@ int RAS_CachedFont::DrawText(RAS_IBitmap* bm, const char* utf8, int length, RECT
     Measure(utf8, n, singleLine, &w, &h);
     rect->right = Sat((long long)rect->left + w);
     rect->bottom = Sat((long long)rect->top + h);
+    // A vertical font reports its extent across the text direction, the
+    // width of its columns, as a horizontal one reports the height of its
+    // lines; the rectangle gets both extents either way.
     return vertical ? w : h;
   }
 
@@ -527,6 +530,7 @@ int RAS_CachedFont::DrawText(RAS_IBitmap* bm, const char* utf8, int length, RECT
     const long long across = line + (vertical ? g.width : g.height);
     if (across > extent) extent = across;
   });
+  // Glyphs clipped away count too, so that drawing reports what measuring does.
   return Sat(extent);
 }
 

@@ -374,7 +374,8 @@ TEST(CachedFontDraw, OpaqueBackgroundFillsEachCell)
 }
 
 // Catches: vertical fonts storing maps unrotated, mirrored instead of
-// rotated, or turned the same way for both directions.
+// rotated, or turned the same way for both directions; vertical text laid out
+// outside the box it measures (upward text starting at the top).
 TEST(CachedFontVertical, MapsAreTheHorizontalOnesTurnedAQuarter)
 {
   Font flat(0), down(RAS_FONT_VERTICAL), up(RAS_FONT_VERTICAL | RAS_FONT_VERTICAL_UP);
@@ -393,6 +394,20 @@ TEST(CachedFontVertical, MapsAreTheHorizontalOnesTurnedAQuarter)
       ASSERT_EQ(dm[x * d->width + (h->height - 1 - y)], hm[y * h->width + x]);
       ASSERT_EQ(um[(h->width - 1 - x) * u->width + y], hm[y * h->width + x]);
     }
+  // Both directions lay text out in the box they measure, which is one
+  // column wide and as tall as the advances.
+  for (RAS_CachedFont* f : {(RAS_CachedFont*)&down, (RAS_CachedFont*)&up})
+  {
+    RAS_MemBitmap tall(64, 160);
+    RAS_Clear(&tall, kBg);
+    RECT m = {10, 10, 0, 0}, r = {10, 10, 64, 160};
+    const int across = f->DrawText(nullptr, "FFF", -1, &m, DT_CALCRECT);
+    EXPECT_EQ(m.right - m.left, across);
+    EXPECT_EQ(m.bottom - m.top, 3 * h->advance);
+    EXPECT_EQ(f->DrawText(&tall, "FFF", -1, &r, 0), across);
+    EXPECT_TRUE(Inside(Ink(tall, kBg), m));
+    EXPECT_GT(Ink(tall, kBg).bottom, m.bottom - h->advance);
+  }
 }
 
 // Catches: wrong coverage weighting (w * k / 256), clipping at the bitmap's
