@@ -376,7 +376,7 @@ TEST(CachedFontDraw, OpaqueBackgroundFillsEachCell)
 // Catches: vertical fonts storing maps unrotated, mirrored instead of
 // rotated, or turned the same way for both directions; vertical text laid out
 // outside the box it measures (upward text starting at the top).
-TEST(CachedFontVertical, MapsAreTheHorizontalOnesTurnedAQuarter)
+TEST(CachedFontVertical, MapsTurnAQuarterAndTextStaysInItsBox)
 {
   Font flat(0), down(RAS_FONT_VERTICAL), up(RAS_FONT_VERTICAL | RAS_FONT_VERTICAL_UP);
   RAS_MemBitmap bm(64, 64);
