@@ -8,3 +8,4 @@
 #include "raster/RAS_SysBitmap.h"
 #include "raster/RAS_BitmapOps.h"
 #include "raster/RAS_Blit.h"
+#include "raster/RAS_PNGLoader.h"

@@ -1,0 +1,639 @@
+// PNG loading, checked against images written by libpng's own writer from
+// known samples; the expected pixels are worked out here from the PNG
+// format's rules, not by decoding.
+
+#include "raster/raster.h"
+#include "raster_test_util.h"
+#include "png_write.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------------------
+// Allocation watch: the test program's own malloc family counts the blocks
+// live and the largest request made while a load runs. Sanitizer runtimes
+// own malloc themselves; there the leak checker takes over the counting.
+#if defined(__SANITIZE_ADDRESS__)
+#define PNG_TEST_WATCHES_MALLOC 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PNG_TEST_WATCHES_MALLOC 0
+#endif
+#endif
+#ifndef PNG_TEST_WATCHES_MALLOC
+#define PNG_TEST_WATCHES_MALLOC 1
+#endif
+
+namespace
+{
+std::atomic<bool> g_watching{false};
+std::atomic<long> g_liveBlocks{0};
+std::atomic<size_t> g_largest{0};
+// Requests above this many bytes fail while watching.
+std::atomic<size_t> g_failAbove{SIZE_MAX};
+
+void NoteRequest(size_t n)
+{
+  size_t seen = g_largest.load();
+  while (n > seen && !g_largest.compare_exchange_weak(seen, n)) {}
+}
+
+struct AllocationWatch
+{
+  AllocationWatch()
+  {
+    g_liveBlocks = 0;
+    g_largest = 0;
+    g_watching = true;
+  }
+  ~AllocationWatch()
+  {
+    g_watching = false;
+    g_failAbove = SIZE_MAX;
+  }
+  static bool Available() { return PNG_TEST_WATCHES_MALLOC; }
+};
+} // namespace
+
+#if PNG_TEST_WATCHES_MALLOC
+extern "C" {
+void* __libc_malloc(size_t);
+void* __libc_calloc(size_t, size_t);
+void* __libc_realloc(void*, size_t);
+void __libc_free(void*);
+
+void* malloc(size_t n)
+{
+  if (g_watching && n > g_failAbove) return nullptr;
+  void* p = __libc_malloc(n);
+  if (g_watching && p)
+  {
+    g_liveBlocks++;
+    NoteRequest(n);
+  }
+  return p;
+}
+void* calloc(size_t n, size_t size)
+{
+  if (g_watching && n * size > g_failAbove) return nullptr;
+  void* p = __libc_calloc(n, size);
+  if (g_watching && p)
+  {
+    g_liveBlocks++;
+    NoteRequest(n * size);
+  }
+  return p;
+}
+void* realloc(void* old, size_t n)
+{
+  if (g_watching && n > g_failAbove) return nullptr;
+  void* p = __libc_realloc(old, n);
+  if (g_watching)
+  {
+    if (!old && p) g_liveBlocks++;
+    if (old && n == 0) g_liveBlocks--;
+    NoteRequest(n);
+  }
+  return p;
+}
+void free(void* p)
+{
+  if (g_watching && p) g_liveBlocks--;
+  __libc_free(p);
+}
+}
+#endif
+
+namespace
+{
+// ---------------------------------------------------------------------------
+// Expected pixels, from the PNG rules: low depths scale to 8 bits by
+// replicating their bits (v * 255 / (2^d - 1)), 16-bit samples keep their
+// high byte, tRNS makes its exact colour (compared at full depth) or its
+// palette entries transparent, and colour is never premultiplied.
+int To8(uint16_t v, int depth)
+{
+  switch (depth)
+  {
+    case 1: return v * 255;
+    case 2: return v * 85;
+    case 4: return v * 17;
+    case 16: return v >> 8;
+    default: return v;
+  }
+}
+
+RAS_pixel Expected(const PngImage& im, int x, int y)
+{
+  const int ch = PngChannels(im.colorType);
+  const uint16_t* s = &im.samples[((size_t)y * im.width + x) * ch];
+  const int d = im.bitDepth;
+  const png_color_16& t = im.transparentColour;
+  switch (im.colorType)
+  {
+    case PNG_COLOR_TYPE_GRAY:
+    {
+      const int g = To8(s[0], d);
+      return Px(g, g, g, im.hasTransparentColour && s[0] == t.gray ? 0 : 255);
+    }
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return Px(To8(s[0], d), To8(s[0], d), To8(s[0], d), To8(s[1], d));
+    case PNG_COLOR_TYPE_RGB:
+    {
+      const bool clear = im.hasTransparentColour && s[0] == t.red && s[1] == t.green && s[2] == t.blue;
+      return Px(To8(s[0], d), To8(s[1], d), To8(s[2], d), clear ? 0 : 255);
+    }
+    case PNG_COLOR_TYPE_RGB_ALPHA: return Px(To8(s[0], d), To8(s[1], d), To8(s[2], d), To8(s[3], d));
+    default:
+    {
+      const png_color c = im.palette[s[0]];
+      return Px(c.red, c.green, c.blue, s[0] < im.paletteAlpha.size() ? im.paletteAlpha[s[0]] : 255);
+    }
+  }
+}
+
+// Compares every pixel of a loaded image with the expectation; the first
+// mismatch is reported with its position.
+::testing::AssertionResult MatchesImage(RAS_IBitmap* bm, const PngImage& im)
+{
+  if (!bm) return ::testing::AssertionFailure() << "no bitmap";
+  if (bm->getWidth() != im.width || bm->getHeight() != im.height)
+    return ::testing::AssertionFailure() << "size " << bm->getWidth() << "x" << bm->getHeight();
+  for (int y = 0; y < im.height; y++)
+    for (int x = 0; x < im.width; x++)
+      if (At(*bm, x, y) != Expected(im, x, y))
+        return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << std::hex << At(*bm, x, y)
+                                             << ", expected " << Expected(im, x, y);
+  return ::testing::AssertionSuccess();
+}
+
+// An image of random samples. With transparency, about a quarter of the
+// pixels take exactly the transparent colour, and only part of the palette
+// has tRNS entries (the rest must come out opaque).
+PngImage RandomImage(int colorType, int depth, bool transparency, bool interlaced, unsigned seed, int w = 13,
+                     int h = 11)
+{
+  std::mt19937 rng(seed);
+  PngImage im;
+  im.width = w;
+  im.height = h;
+  im.colorType = colorType;
+  im.bitDepth = depth;
+  im.interlaced = interlaced;
+  const int maxSample = (1 << depth) - 1;
+  const int ch = PngChannels(colorType);
+  int maxValue = maxSample;
+  if (colorType == PNG_COLOR_TYPE_PALETTE)
+  {
+    const int entries = depth == 8 ? 200 : maxSample + 1;
+    for (int i = 0; i < entries; i++)
+      im.palette.push_back({(png_byte)rng(), (png_byte)rng(), (png_byte)rng()});
+    if (transparency)
+      for (int i = 0; i < (entries + 1) / 2; i++) im.paletteAlpha.push_back((png_byte)rng());
+    maxValue = entries - 1;
+  }
+  else if (transparency)
+  {
+    im.hasTransparentColour = true;
+    im.transparentColour.gray = (png_uint_16)(rng() % (maxSample + 1));
+    im.transparentColour.red = (png_uint_16)(rng() % (maxSample + 1));
+    im.transparentColour.green = (png_uint_16)(rng() % (maxSample + 1));
+    im.transparentColour.blue = (png_uint_16)(rng() % (maxSample + 1));
+  }
+  for (int i = 0; i < w * h; i++)
+  {
+    const bool useTransparent = im.hasTransparentColour && rng() % 4 == 0;
+    for (int c = 0; c < ch; c++)
+    {
+      uint16_t v = (uint16_t)(rng() % (maxValue + 1));
+      if (useTransparent)
+      {
+        const png_color_16& t = im.transparentColour;
+        v = colorType == PNG_COLOR_TYPE_GRAY ? t.gray : c == 0 ? t.red : c == 1 ? t.green : t.blue;
+      }
+      im.samples.push_back(v);
+    }
+  }
+  return im;
+}
+
+// Big-endian 32-bit word at p.
+void PutBE32(unsigned char* p, uint32_t v)
+{
+  p[0] = (unsigned char)(v >> 24);
+  p[1] = (unsigned char)(v >> 16);
+  p[2] = (unsigned char)(v >> 8);
+  p[3] = (unsigned char)v;
+}
+
+// The PNG chunk CRC (CRC-32, polynomial 0xEDB88320), bit by bit.
+uint32_t Crc32(const unsigned char* p, size_t n)
+{
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; i++)
+  {
+    c ^= p[i];
+    for (int k = 0; k < 8; k++) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+  }
+  return c ^ 0xFFFFFFFFu;
+}
+
+// Rewrites the size in a file's IHDR (always the first chunk) and its CRC,
+// keeping the image data of the original.
+std::vector<unsigned char> WithClaimedSize(std::vector<unsigned char> file, uint32_t w, uint32_t h)
+{
+  PutBE32(&file[16], w);
+  PutBE32(&file[20], h);
+  PutBE32(&file[29], Crc32(&file[12], 17));
+  return file;
+}
+
+// Offset of the chunk of the given type, or 0.
+size_t ChunkOffset(const std::vector<unsigned char>& file, const char* type)
+{
+  for (size_t at = 8; at + 8 <= file.size();)
+  {
+    const uint32_t len = (uint32_t)file[at] << 24 | file[at + 1] << 16 | file[at + 2] << 8 | file[at + 3];
+    if (memcmp(&file[at + 4], type, 4) == 0) return at;
+    at += 12 + (size_t)len;
+  }
+  return 0;
+}
+
+RAS_IBitmap* LoadBytes(const std::vector<unsigned char>& bytes, RAS_IBitmap* bmp = nullptr)
+{
+  return RAS_LoadPNGFromMemory(bytes.data(), (int)bytes.size(), bmp);
+}
+
+class PngFiles : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    m_dir = fs::temp_directory_path() / ("orvanta_png_test_" + std::to_string(getpid()));
+    fs::create_directories(m_dir);
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+
+  std::string Write(const std::string& name, const std::vector<unsigned char>& bytes)
+  {
+    const fs::path p = m_dir / name;
+    std::ofstream(p, std::ios::binary).write((const char*)bytes.data(), (std::streamsize)bytes.size());
+    return p.string();
+  }
+
+  fs::path m_dir;
+};
+
+struct Format
+{
+  int colorType;
+  std::vector<int> depths;
+  bool mayHaveTRNS;
+};
+
+const Format kFormats[] = {
+    {PNG_COLOR_TYPE_GRAY, {1, 2, 4, 8, 16}, true},   {PNG_COLOR_TYPE_RGB, {8, 16}, true},
+    {PNG_COLOR_TYPE_PALETTE, {1, 2, 4, 8}, true},    {PNG_COLOR_TYPE_GRAY_ALPHA, {8, 16}, false},
+    {PNG_COLOR_TYPE_RGB_ALPHA, {8, 16}, false},
+};
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Decoding every legal colour type and depth, with and without tRNS and
+// interlacing. Catches a missing or misordered transform (palette, grey
+// expansion, tRNS, 16-bit strip, packing, grey to RGB, alpha swap or filler),
+// premultiplied or reordered channels, and interlaced images decoded from
+// their first pass only.
+TEST(PngDecode, EveryColourTypeDepthTransparencyAndInterlace)
+{
+  unsigned seed = 1;
+  for (const Format& f : kFormats)
+    for (int depth : f.depths)
+      for (bool trns : {false, true})
+        for (bool interlaced : {false, true})
+        {
+          if (trns && !f.mayHaveTRNS) continue;
+          SCOPED_TRACE(::testing::Message() << "colour type " << f.colorType << ", depth " << depth << ", tRNS "
+                                            << trns << ", interlaced " << interlaced);
+          const PngImage im = RandomImage(f.colorType, depth, trns, interlaced, seed++);
+          const std::vector<unsigned char> bytes = WritePng(im);
+          ASSERT_FALSE(bytes.empty());
+          std::unique_ptr<RAS_IBitmap> bm(LoadBytes(bytes));
+          EXPECT_TRUE(MatchesImage(bm.get(), im));
+        }
+}
+
+// Hand-worked pixels. Catches premultiplied colour (a half-transparent pixel
+// must keep 200, 100, 50; a clear one its colour too), grey bits expanded to
+// anything but 0 and 255, and a missing opaque filler.
+TEST(PngDecode, HandWorkedPixels)
+{
+  PngImage rgba;
+  rgba.width = 2;
+  rgba.height = 1;
+  rgba.samples = {200, 100, 50, 128, 10, 20, 30, 0};
+  std::unique_ptr<RAS_IBitmap> a(LoadBytes(WritePng(rgba)));
+  ASSERT_TRUE(a);
+  EXPECT_EQ(At(*a, 0, 0), 0x3264C880u); // blue 50, green 100, red 200, alpha 128
+  EXPECT_EQ(At(*a, 1, 0), 0x1E140A00u);
+
+  PngImage bw;
+  bw.width = 3;
+  bw.height = 1;
+  bw.colorType = PNG_COLOR_TYPE_GRAY;
+  bw.bitDepth = 1;
+  bw.samples = {1, 0, 1};
+  std::unique_ptr<RAS_IBitmap> b(LoadBytes(WritePng(bw)));
+  ASSERT_TRUE(b);
+  EXPECT_EQ(At(*b, 0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(At(*b, 1, 0), 0x000000FFu);
+  EXPECT_EQ(At(*b, 2, 0), 0xFFFFFFFFu);
+
+  PngImage rgb16;
+  rgb16.width = 1;
+  rgb16.height = 1;
+  rgb16.colorType = PNG_COLOR_TYPE_RGB;
+  rgb16.bitDepth = 16;
+  rgb16.samples = {0x12FF, 0x3400, 0x5680};
+  std::unique_ptr<RAS_IBitmap> c(LoadBytes(WritePng(rgb16)));
+  ASSERT_TRUE(c);
+  EXPECT_EQ(At(*c, 0, 0), 0x563412FFu);
+}
+
+// Into a caller's bitmap, from a file, a flipped bitmap and one of another
+// size. Catches a caller bitmap not resized to the image, a flipped bitmap
+// filled bottom row first, and file loading that differs from memory loading.
+TEST_F(PngFiles, CallerBitmapsAndFiles)
+{
+  const PngImage im = RandomImage(PNG_COLOR_TYPE_RGB_ALPHA, 8, false, true, 77, 9, 7);
+  const std::vector<unsigned char> bytes = WritePng(im);
+  const std::string path = Write("image.png", bytes);
+  for (bool flipped : {false, true})
+    for (bool fromFile : {false, true})
+    {
+      SCOPED_TRACE(::testing::Message() << "flipped " << flipped << ", file " << fromFile);
+      auto bm = MakeBitmap(40, 3, flipped);
+      RAS_IBitmap* got = fromFile ? RAS_LoadPNG(path.c_str(), bm.get()) : LoadBytes(bytes, bm.get());
+      EXPECT_EQ(got, bm.get());
+      EXPECT_TRUE(MatchesImage(bm.get(), im));
+    }
+  std::unique_ptr<RAS_IBitmap> made(RAS_LoadPNG(path.c_str()));
+  EXPECT_TRUE(MatchesImage(made.get(), im));
+  EXPECT_EQ(made->getRowSpan(), 12) << "a new bitmap is a RAS_MemBitmap aligned to 4 pixels";
+
+  EXPECT_EQ(RAS_LoadPNG((m_dir / "missing.png").c_str()), nullptr);
+  EXPECT_EQ(RAS_LoadPNG(m_dir.c_str()), nullptr) << "a folder";
+  EXPECT_EQ(RAS_LoadPNG(nullptr), nullptr);
+  EXPECT_EQ(RAS_LoadPNGFromResource(nullptr, 101, nullptr), nullptr);
+}
+
+// The memory signature check. Catches reading before checking the length,
+// decoding data that is not PNG, and touching the caller's bitmap when the
+// data is refused.
+TEST(PngMemory, RefusesShortOrForeignDataWithoutTouchingTheBitmap)
+{
+  const std::vector<unsigned char> png = WritePng(RandomImage(PNG_COLOR_TYPE_RGB, 8, false, false, 5));
+  RAS_MemBitmap bm(3, 2);
+  At(bm, 0, 0) = 0x11223344;
+  const unsigned char notPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, 0x0B};
+  EXPECT_EQ(RAS_LoadPNGFromMemory(png.data(), 7, &bm), nullptr);
+  EXPECT_EQ(RAS_LoadPNGFromMemory(notPng, 8, &bm), nullptr);
+  EXPECT_EQ(RAS_LoadPNGFromMemory(nullptr, 100, &bm), nullptr);
+  EXPECT_EQ(RAS_LoadPNGFromMemory(png.data(), -1, &bm), nullptr);
+  EXPECT_EQ(bm.getWidth(), 3);
+  EXPECT_EQ(bm.getHeight(), 2);
+  EXPECT_EQ(At(bm, 0, 0), 0x11223344u);
+}
+
+// Damaged streams. Catches a crash or a success on a stream cut anywhere
+// before its image data ends, and a bad CRC in a critical chunk accepted.
+TEST_F(PngFiles, CutAndCorruptStreamsLoadAsNull)
+{
+  const std::vector<unsigned char> good = WritePng(RandomImage(PNG_COLOR_TYPE_PALETTE, 4, true, true, 9));
+  const size_t iend = ChunkOffset(good, "IEND");
+  ASSERT_GT(iend, 0u);
+  for (size_t n = 8; n < iend; n++)
+  {
+    std::vector<unsigned char> cut(good.begin(), good.begin() + (long)n);
+    EXPECT_EQ(LoadBytes(cut), nullptr) << "cut at " << n;
+  }
+  std::vector<unsigned char> half(good.begin(), good.begin() + (long)iend / 2);
+  EXPECT_EQ(RAS_LoadPNG(Write("cut.png", half).c_str()), nullptr);
+
+  const size_t idat = ChunkOffset(good, "IDAT");
+  ASSERT_GT(idat, 0u);
+  for (size_t at : {(size_t)18, idat + 9}) // a byte of the IHDR width, of the IDAT data
+  {
+    std::vector<unsigned char> bad = good;
+    bad[at] ^= 0x01;
+    EXPECT_EQ(LoadBytes(bad), nullptr) << "byte " << at << " changed under its CRC";
+  }
+}
+
+// A stream that ends early fails at that point. Catches reads past the end
+// that zero-fill: an uncompressed image would then decode zero rows after
+// the cut. Rows decoded before the cut stay in the caller's bitmap.
+TEST(PngMemory, ShortReadFailsInsteadOfDecodingZeros)
+{
+  PngImage im = RandomImage(PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false, 21, 64, 64);
+  im.compressionLevel = 0;
+  const std::vector<unsigned char> bytes = WritePng(im);
+  const std::vector<unsigned char> cut(bytes.begin(), bytes.begin() + (long)bytes.size() * 3 / 4);
+  const RAS_pixel sentinel = 0x5A5A5A5A;
+  RAS_MemBitmap bm(64, 64);
+  RAS_Clear(&bm, sentinel);
+  EXPECT_EQ(LoadBytes(cut, &bm), nullptr);
+  int decoded = 0, untouched = 0;
+  for (int y = 0; y < 64; y++)
+  {
+    bool isImage = true, isSentinel = true;
+    for (int x = 0; x < 64; x++)
+    {
+      isImage = isImage && At(bm, x, y) == Expected(im, x, y);
+      isSentinel = isSentinel && At(bm, x, y) == sentinel;
+    }
+    EXPECT_TRUE(isImage || isSentinel) << "row " << y << " holds neither the image nor what was there";
+    decoded += isImage;
+    untouched += isSentinel;
+  }
+  EXPECT_GT(decoded, 0);
+  EXPECT_GT(untouched, 32);
+}
+
+// Hostile sizes. Catches a missing side limit (32768 passes), a missing
+// decoded-size limit (16384 x 4097 pixels need 256 MiB and 64 KiB), and a
+// check made after the caller's bitmap was already resized or a bitmap was
+// allocated for the claimed size.
+TEST(PngLimits, OversizedHeadersAreRefusedBeforeAllocating)
+{
+  PngImage zeros;
+  zeros.width = 1000;
+  zeros.height = 1000;
+  zeros.samples.assign(4000000, 0);
+  const std::vector<unsigned char> bomb = WritePng(zeros);
+  ASSERT_LT(bomb.size(), 20000u) << "a few KiB that inflate to 4 MB";
+
+  const uint32_t sizes[][2] = {{100000, 100000}, {32768, 1}, {1, 32768}, {16384, 4097}, {30000, 30000}};
+  for (const auto& s : sizes)
+  {
+    SCOPED_TRACE(::testing::Message() << s[0] << " x " << s[1]);
+    const std::vector<unsigned char> hostile = WithClaimedSize(bomb, s[0], s[1]);
+    RAS_MemBitmap bm(3, 2);
+    {
+      AllocationWatch watch;
+      EXPECT_EQ(LoadBytes(hostile, &bm), nullptr);
+      EXPECT_EQ(LoadBytes(hostile), nullptr);
+      if (AllocationWatch::Available())
+      {
+        EXPECT_LT(g_largest.load(), (size_t)1 << 20);
+      }
+    }
+    EXPECT_EQ(bm.getWidth(), 3);
+    EXPECT_EQ(bm.getHeight(), 2);
+  }
+
+  // The limits themselves are allowed.
+  PngImage wide = RandomImage(PNG_COLOR_TYPE_GRAY, 8, false, false, 3, RAS_PNG_MAX_SIDE, 1);
+  std::unique_ptr<RAS_IBitmap> w(LoadBytes(WritePng(wide)));
+  EXPECT_TRUE(MatchesImage(w.get(), wide));
+}
+
+// A compressed text chunk that inflates to 32 MB. Catches ancillary chunks
+// decompressed without a bound; the image itself still loads.
+TEST(PngLimits, CompressedTextBombIsSkipped)
+{
+  PngImage im = RandomImage(PNG_COLOR_TYPE_RGB, 8, false, false, 4, 5, 5);
+  im.compressedTextBytes = 32u << 20;
+  const std::vector<unsigned char> bytes = WritePng(im);
+  ASSERT_LT(bytes.size(), 200000u);
+  AllocationWatch watch;
+  std::unique_ptr<RAS_IBitmap> bm(LoadBytes(bytes));
+  if (AllocationWatch::Available())
+  {
+    EXPECT_LT(g_largest.load(), (size_t)9 << 20);
+  }
+  EXPECT_TRUE(MatchesImage(bm.get(), im));
+}
+
+// Catches the row-pointer array or a bitmap made by the loader leaking when
+// libpng's error jump leaves the decode half-way through the rows (checked
+// by the allocation watch here, by the leak checker in sanitizer builds).
+TEST(PngLimits, ErrorJumpReleasesEverything)
+{
+  const std::vector<unsigned char> bytes = WritePng(RandomImage(PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false, 8, 64, 64));
+  const std::vector<unsigned char> cut(bytes.begin(), bytes.begin() + (long)bytes.size() * 3 / 4);
+  AllocationWatch watch;
+  EXPECT_EQ(LoadBytes(cut), nullptr);
+  if (AllocationWatch::Available())
+  {
+    EXPECT_GE(g_largest.load(), (size_t)64 * 64 * 4) << "the failure came after the bitmap was made";
+    EXPECT_EQ(g_liveBlocks.load(), 0);
+  }
+}
+
+// The loader record and the extension check. Catches the record not
+// registered at load, a filter list without its final double NUL, a
+// case-sensitive extension, and an extension taken from a folder name.
+TEST_F(PngFiles, LoaderRecordAndExtensionCheck)
+{
+  bool listed = false;
+  for (RAS_ImageLoader* l = RAS_ImageLoader_list; l; l = l->_next) listed = listed || l == &RAS_pngldr;
+  EXPECT_TRUE(listed);
+  EXPECT_EQ(RAS_pngldr.loadfunc, &RAS_PNGLoader::loadfunc);
+  const char expected[] = "PNG files (*.PNG)\0*.PNG\0"; // the literal adds the second NUL
+  EXPECT_EQ(memcmp(RAS_pngldr.get_extlist(), expected, sizeof expected), 0);
+
+  const std::vector<unsigned char> bytes = WritePng(RandomImage(PNG_COLOR_TYPE_GRAY, 2, false, false, 6));
+  fs::create_directories(m_dir / "d.png");
+  const std::string upper = Write("A.PNG", bytes), other = Write("a.dat", bytes), inFolder = Write("d.png/a", bytes);
+  std::unique_ptr<RAS_IBitmap> a(RAS_pngldr.loadfunc(upper.c_str(), true, nullptr));
+  EXPECT_TRUE(a);
+  EXPECT_EQ(RAS_pngldr.loadfunc(other.c_str(), true, nullptr), nullptr);
+  EXPECT_EQ(RAS_pngldr.loadfunc(inFolder.c_str(), true, nullptr), nullptr);
+  std::unique_ptr<RAS_IBitmap> b(RAS_pngldr.loadfunc(other.c_str(), false, nullptr));
+  EXPECT_TRUE(b) << "without the check any file is decoded";
+  EXPECT_EQ(RAS_pngldr.loadfunc(nullptr, false, nullptr), nullptr);
+}
+
+// Loading by name from the main bundle's resources; a program outside a
+// bundle has its own folder as the main bundle. Catches a wrong resources
+// path, and an over-long name being cut rather than refused: "./" in front
+// of a 399-character name makes 401 characters naming the same file.
+TEST(PngResources, NamedResourceFromTheMainBundle)
+{
+  const fs::path exeDir = fs::read_symlink("/proc/self/exe").parent_path();
+  const fs::path resources = exeDir / "Contents" / "Resources";
+  const bool hadContents = fs::exists(exeDir / "Contents");
+  const std::string sub = "orvanta_png_test_" + std::to_string(getpid());
+  std::string name = sub + "/" + std::string(200, 'd') + "/";
+  name += std::string(399 - name.size() - 4, 'f') + ".png";
+  ASSERT_EQ(name.size(), 399u);
+  fs::create_directories((resources / name).parent_path());
+
+  const PngImage im = RandomImage(PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false, 12);
+  const std::vector<unsigned char> bytes = WritePng(im);
+  std::ofstream(resources / name, std::ios::binary).write((const char*)bytes.data(), (std::streamsize)bytes.size());
+
+  std::unique_ptr<RAS_IBitmap> a(RAS_LoadPNGFromNamedResource(name.c_str()));
+  EXPECT_TRUE(MatchesImage(a.get(), im));
+  std::unique_ptr<RAS_IBitmap> b(RAS_LoadPNGFromNamedResource(("/" + name).c_str()));
+  EXPECT_TRUE(MatchesImage(b.get(), im)) << "400 characters are allowed";
+  EXPECT_EQ(RAS_LoadPNGFromNamedResource(("./" + name).c_str()), nullptr);
+  EXPECT_EQ(RAS_LoadPNGFromNamedResource((sub + "/missing.png").c_str()), nullptr);
+  EXPECT_EQ(RAS_LoadPNGFromNamedResource(nullptr), nullptr);
+
+  fs::remove_all(resources / sub);
+  if (!hadContents) fs::remove_all(exeDir / "Contents");
+}
+
+namespace
+{
+// A caller's bitmap that keeps its size: 4 x 4 pixels at the start of a
+// larger buffer whose remainder must stay untouched.
+class FixedBitmap : public RAS_IBitmap
+{
+public:
+  FixedBitmap() : m_pixels(64 * 64, kGuard) {}
+  RAS_pixel* getBits() override { return m_pixels.data(); }
+  int getWidth() override { return 4; }
+  int getHeight() override { return 4; }
+  int getRowSpan() override { return 4; }
+  bool resize(int, int) override { return false; }
+  bool GuardIntact() const
+  {
+    for (size_t i = 16; i < m_pixels.size(); i++)
+      if (m_pixels[i] != kGuard) return false;
+    return true;
+  }
+  static constexpr RAS_pixel kGuard = 0xA5A5A5A5;
+
+private:
+  std::vector<RAS_pixel> m_pixels;
+};
+} // namespace
+
+// Targets that cannot take the image: a caller's bitmap that will not
+// resize, and a bitmap the loader makes while memory runs out. Catches rows
+// written past a bitmap smaller than the image, and a created bitmap used
+// without the checks a caller's gets.
+TEST(PngLimits, TargetsThatCannotTakeTheImage)
+{
+  const std::vector<unsigned char> bytes = WritePng(RandomImage(PNG_COLOR_TYPE_RGB, 8, false, false, 30, 64, 64));
+  FixedBitmap fixed;
+  EXPECT_EQ(LoadBytes(bytes, &fixed), nullptr);
+  EXPECT_TRUE(fixed.GuardIntact());
+
+  if (!AllocationWatch::Available()) GTEST_SKIP() << "allocation failures are injected through the test's malloc";
+  AllocationWatch watch;
+  g_failAbove = 64 * 64 * 4 - 1;
+  EXPECT_EQ(LoadBytes(bytes), nullptr);
+  EXPECT_EQ(g_liveBlocks.load(), 0);
+}
