@@ -7,7 +7,6 @@
 
 #include <setjmp.h>
 #include <stdint.h>
-#include <string>
 #include <vector>
 
 struct PngImage
@@ -27,8 +26,6 @@ struct PngImage
   png_color_16 transparentColour = {};
   // zlib level, -1 for libpng's default.
   int compressionLevel = -1;
-  // A compressed text chunk of this many 'a' characters, none when 0.
-  size_t compressedTextBytes = 0;
 };
 
 inline int PngChannels(int colorType)
@@ -53,10 +50,9 @@ inline std::vector<unsigned char> WritePng(const PngImage& im)
   // One sample per byte below 8 bits (libpng packs them), two bytes
   // big-endian at 16.
   const int bytesPerSample = im.bitDepth == 16 ? 2 : 1;
-  std::vector<std::vector<png_byte>> rows(im.height, std::vector<png_byte>((size_t)im.width * channels * bytesPerSample));
+  const size_t rowBytes = (size_t)im.width * channels * bytesPerSample;
+  std::vector<std::vector<png_byte>> rows(im.height, std::vector<png_byte>(rowBytes));
   std::vector<png_bytep> rowPtrs;
-  std::string text(im.compressedTextBytes, 'a');
-  png_text chunk = {};
   for (int y = 0; y < im.height; y++)
   {
     png_byte* row = rows[y].data();
@@ -72,13 +68,6 @@ inline std::vector<unsigned char> WritePng(const PngImage& im)
         row[i] = (png_byte)s;
     }
     rowPtrs.push_back(row);
-  }
-  if (!text.empty())
-  {
-    chunk.compression = PNG_TEXT_COMPRESSION_zTXt;
-    chunk.key = const_cast<char*>("Comment");
-    chunk.text = text.data();
-    chunk.text_length = text.size();
   }
   // Everything with a destructor is complete before the error jump is armed.
   if (!info || setjmp(png_jmpbuf(png)))
@@ -102,7 +91,6 @@ inline std::vector<unsigned char> WritePng(const PngImage& im)
   else if (im.hasTransparentColour)
     png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16*>(&im.transparentColour));
   if (im.compressionLevel >= 0) png_set_compression_level(png, im.compressionLevel);
-  if (!text.empty()) png_set_text(png, info, &chunk, 1);
   png_write_info(png, info);
   if (im.bitDepth < 8) png_set_packing(png);
 
