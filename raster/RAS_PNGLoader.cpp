@@ -59,16 +59,17 @@ struct Decode
   png_bytep* rows;
 };
 
-// Called by libpng on the decoding thread; must not return. libpng's messages
-// are not shown: a failed load is reported as null and nothing else.
+// Editor thread (inside libpng), no locking or allocation; leaves through the
+// error jump. libpng's messages are not shown: a failed load is reported as
+// null and nothing else.
 void PNGCBAPI SilentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
-// Called by libpng on the decoding thread; ignores the warning.
+// Editor thread (inside libpng), no locking or allocation; ignores the warning.
 void PNGCBAPI SilentWarning(png_structp, png_const_charp) {}
 
-// Called by libpng on the decoding thread. A stream that ends before libpng
-// has what it asked for is an error: filling the rest with zeros would decode
-// rows that are not in the data.
+// Editor thread (inside libpng), no locking or allocation. A stream that ends
+// before libpng has what it asked for is an error: filling the rest with
+// zeros would decode rows that are not in the data.
 void PNGCBAPI ReadFromMemory(png_structp png, png_bytep out, size_t count)
 {
   MemoryCursor* cursor = (MemoryCursor*)png_get_io_ptr(png);
@@ -146,7 +147,8 @@ bool DecodeSteps(Decode* d)
     d->target->resize((int)w, (int)h);
   if (!TargetHolds(d->target, (int)w, (int)h)) return false;
 
-  // Image row 0 is the top row whatever the bitmap's memory order.
+  // Image row 0 is the top row whatever the bitmap's memory order, for files
+  // and memory alike: a flipped bitmap shows the image upright either way.
   _RAS_Rows rows;
   if (!_RAS_GetRows(d->target, &rows)) return false;
   d->rows = (png_bytep*)malloc(sizeof(png_bytep) * h);
@@ -175,6 +177,8 @@ RAS_IBitmap* Load(Decode* d, RAS_IBitmap* bmp)
   png_destroy_read_struct(&d->png, d->info ? &d->info : nullptr, nullptr);
   free(d->rows);
   d->rows = nullptr;
+  // A bitmap made here is not left to the caller half-decoded; a caller's
+  // keeps its new size and the rows decoded so far.
   if (!ok)
   {
     delete d->created;

@@ -144,25 +144,13 @@ void PutBE32(unsigned char* p, uint32_t v)
   p[3] = (unsigned char)v;
 }
 
-// The PNG chunk CRC (CRC-32, polynomial 0xEDB88320), bit by bit.
-uint32_t Crc32(const unsigned char* p, size_t n)
-{
-  uint32_t c = 0xFFFFFFFFu;
-  for (size_t i = 0; i < n; i++)
-  {
-    c ^= p[i];
-    for (int k = 0; k < 8; k++) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
-  }
-  return c ^ 0xFFFFFFFFu;
-}
-
 // Rewrites the size in a file's IHDR (always the first chunk) and its CRC,
 // keeping the image data of the original.
 std::vector<unsigned char> WithClaimedSize(std::vector<unsigned char> file, uint32_t w, uint32_t h)
 {
   PutBE32(&file[16], w);
   PutBE32(&file[20], h);
-  PutBE32(&file[29], Crc32(&file[12], 17));
+  PutBE32(&file[29], PngCrc32(&file[12], 17));
   return file;
 }
 

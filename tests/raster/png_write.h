@@ -39,6 +39,19 @@ inline int PngChannels(int colorType)
   }
 }
 
+// The PNG chunk CRC (CRC-32, polynomial 0xEDB88320) over a chunk's type and
+// data, bit by bit.
+inline uint32_t PngCrc32(const unsigned char* p, size_t n)
+{
+  uint32_t c = 0xFFFFFFFFu;
+  for (size_t i = 0; i < n; i++)
+  {
+    c ^= p[i];
+    for (int k = 0; k < 8; k++) c = (c >> 1) ^ (0xEDB88320u & (0u - (c & 1)));
+  }
+  return c ^ 0xFFFFFFFFu;
+}
+
 // The encoded file, or an empty vector when libpng refused the image.
 inline std::vector<unsigned char> WritePng(const PngImage& im)
 {
