@@ -1,6 +1,7 @@
 #pragma once
 
-// The raster library: 32-bit bitmaps, per-pixel combining rules and blits.
+// The raster library: 32-bit bitmaps, per-pixel combining rules, blits,
+// glyph-cached text and PNG loading.
 
 #include "raster/RAS_Pixel.h"
 #include "raster/RAS_Combine.h"
@@ -11,3 +12,4 @@
 #include "raster/RAS_DrawGlyph.h"
 #include "raster/RAS_IFont.h"
 #include "raster/RAS_CachedFont.h"
+#include "raster/RAS_PNGLoader.h"
