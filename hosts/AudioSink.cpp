@@ -1,8 +1,9 @@
 #include "hosts/AudioSink.h"
 
+#include "hosts/StagedFile.h"
+
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -94,23 +95,7 @@ public:
   bool Close(std::string*) override { return true; }
 
 private:
-  bool WriteAll(const void* data, size_t size, std::string* error)
-  {
-    const char* p = (const char*)data;
-    while (size > 0)
-    {
-      const ssize_t n = write(mFd, p, size);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0)
-      {
-        *error = "cannot write " + mName + ": " + strerror(n < 0 ? errno : EIO);
-        return false;
-      }
-      p += n;
-      size -= (size_t)n;
-    }
-    return true;
-  }
+  bool WriteAll(const void* data, size_t size, std::string* error) { return ::WriteAll(mFd, data, size, mName, error); }
 
   int mFd;
   std::string mName;

@@ -14,22 +14,7 @@ std::string Lower(std::string s)
   return s;
 }
 
-// Best first: 32-bit float keeps everything, then the widest integers, then
-// each lossy format's own coding. Probed at two channels, as the host writes.
-int BestSubtype(int major)
-{
-  for (int sub : {SF_FORMAT_FLOAT, SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_ALAC_24, SF_FORMAT_VORBIS,
-                  SF_FORMAT_MPEG_LAYER_III})
-  {
-    SF_INFO probe{};
-    probe.samplerate = 48000;
-    probe.channels = 2;
-    probe.format = major | sub;
-    if (sf_format_check(&probe)) return major | sub;
-  }
-  return 0;
-}
-
+// Probed at two channels, as the host writes.
 bool Writable(int format)
 {
   SF_INFO probe{};
@@ -37,6 +22,16 @@ bool Writable(int format)
   probe.channels = 2;
   probe.format = format;
   return sf_format_check(&probe) != 0;
+}
+
+// Best first: 32-bit float keeps everything, then the widest integers, then
+// each lossy format's own coding.
+int BestSubtype(int major)
+{
+  for (int sub : {SF_FORMAT_FLOAT, SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_ALAC_24, SF_FORMAT_VORBIS,
+                  SF_FORMAT_MPEG_LAYER_III})
+    if (Writable(major | sub)) return major | sub;
+  return 0;
 }
 
 std::vector<OutputFormat> BuildFormats()

@@ -188,22 +188,27 @@ bool StagedFile::Create(bool force, std::string* error)
   return true;
 }
 
-bool StagedFile::Write(const void* data, size_t size, std::string* error)
+bool WriteAll(int fd, const void* data, size_t size, const std::string& name, std::string* error)
 {
   const char* p = (const char*)data;
   while (size > 0)
   {
-    const ssize_t n = write(mFd, p, size);
+    const ssize_t n = write(fd, p, size);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0)
     {
-      *error = "cannot write " + mDest + ": " + strerror(n < 0 ? errno : EIO);
+      *error = "cannot write " + name + ": " + strerror(n < 0 ? errno : EIO);
       return false;
     }
     p += n;
     size -= (size_t)n;
   }
   return true;
+}
+
+bool StagedFile::Write(const void* data, size_t size, std::string* error)
+{
+  return WriteAll(mFd, data, size, mDest, error);
 }
 
 bool StagedFile::Commit(std::string* error)

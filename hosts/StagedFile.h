@@ -54,5 +54,9 @@ private:
 // file, then dies of the signal as it would have.
 void InstallStagedFileCleanup();
 
+// Writes all of `size` bytes to `fd`, through short writes and interrupted
+// calls; on failure `*error` says "cannot write NAME: reason".
+bool WriteAll(int fd, const void* data, size_t size, const std::string& name, std::string* error);
+
 // The folder part of a path ("." when there is none).
 std::string FolderOf(const std::string& path);

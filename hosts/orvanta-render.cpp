@@ -59,13 +59,19 @@ struct Options
   bool Renders() const { return !input.empty(); }
 };
 
+// One line on stderr: the program's name, `kind` ("" or "warning: ") and the message.
+[[gnu::format(printf, 2, 0)]] void Report(const char* kind, const char* fmt, va_list ap)
+{
+  fprintf(stderr, "%s: %s", kProg, kind);
+  vfprintf(stderr, fmt, ap);
+  fputc('\n', stderr);
+}
+
 [[gnu::format(printf, 1, 2)]] int Fail(const char* fmt, ...)
 {
   va_list ap;
   va_start(ap, fmt);
-  fprintf(stderr, "%s: ", kProg);
-  vfprintf(stderr, fmt, ap);
-  fputc('\n', stderr);
+  Report("", fmt, ap);
   va_end(ap);
   return kExitFailure;
 }
@@ -76,9 +82,7 @@ int Fail(const std::string& message) { return Fail("%s", message.c_str()); }
 {
   va_list ap;
   va_start(ap, fmt);
-  fprintf(stderr, "%s: warning: ", kProg);
-  vfprintf(stderr, fmt, ap);
-  fputc('\n', stderr);
+  Report("warning: ", fmt, ap);
   va_end(ap);
 }
 
@@ -87,9 +91,7 @@ int Fail(const std::string& message) { return Fail("%s", message.c_str()); }
 {
   va_list ap;
   va_start(ap, fmt);
-  fprintf(stderr, "%s: ", kProg);
-  vfprintf(stderr, fmt, ap);
-  fputc('\n', stderr);
+  Report("", fmt, ap);
   va_end(ap);
   return kExitUsage;
 }
