@@ -671,6 +671,9 @@ struct RenderResult
   double seconds = 0.0;
 };
 
+std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
+std::string OutputName(const std::string& path) { return path == "-" ? "standard output" : path; }
+
 bool IsRegularFile(const std::string& path)
 {
   struct stat st;
@@ -693,7 +696,7 @@ int Render(HostUnit& unit, const Options& o, SNDFILE* in, const SF_INFO& inInfo,
   // A stream header can only declare the length a regular input file gives.
   const sf_count_t expected = IsRegularFile(o.input) ? inInfo.frames : -1;
   std::unique_ptr<AudioSink> sink =
-    OpenAudioSink(out.Descriptor(), o.output, *o.format, inInfo.samplerate, 2, expected, &error);
+    OpenAudioSink(out.Descriptor(), OutputName(o.output), *o.format, inInfo.samplerate, 2, expected, &error);
   if (!sink) return Fail(error);
 
   std::vector<std::vector<float>> channels((size_t)unitOut, std::vector<float>((size_t)o.block));
@@ -761,7 +764,6 @@ int Render(HostUnit& unit, const Options& o, SNDFILE* in, const SF_INFO& inInfo,
 
 double Decibels(float v) { return v > 0.0f ? 20.0 * std::log10((double)v) : -INFINITY; }
 
-std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
 
 // What the render did to the audio that the user would not otherwise know.
 void WarnAboutRender(const Options& o, const SF_INFO& inInfo, const RenderResult& r)
@@ -778,7 +780,7 @@ void WarnAboutRender(const Options& o, const SF_INFO& inInfo, const RenderResult
   }
   if (r.clipped > 0 && !o.format->HoldsFloat())
     Warn("%lld samples clipped at full scale in %s (peak %+.1f dBFS); lower Level or write a float format",
-         (long long)r.clipped, o.output.c_str(), Decibels(r.peak));
+         (long long)r.clipped, OutputName(o.output).c_str(), Decibels(r.peak));
 }
 
 void PrintSummary(FILE* to, const Options& o, const RenderResult& r, double rate)
@@ -786,7 +788,7 @@ void PrintSummary(FILE* to, const Options& o, const RenderResult& r, double rate
   const double audio = (double)r.frames / rate;
   const double factor = r.seconds > 0 ? audio / r.seconds : 0.0;
   fprintf(to, "%s: %lld frames, %.2f s of audio, real-time factor %.*fx, output peak %.1f dBFS\n",
-          o.output == "-" ? "standard output" : o.output.c_str(), (long long)r.frames, audio, factor < 10 ? 1 : 0,
+          OutputName(o.output).c_str(), (long long)r.frames, audio, factor < 10 ? 1 : 0,
           factor, Decibels(r.peak));
 }
 
