@@ -1,8 +1,7 @@
 // AudioSink: where the rendered frames go. A descriptor that can seek gets
 // libsndfile in any format it writes; one that cannot (a pipe, a FIFO, a
 // terminal) gets a 32-bit float WAV stream whose header is written first,
-// since libsndfile must go back to finish a WAV header. Called on the
-// program's single thread; Write may allocate nothing and takes no locks.
+// since libsndfile must go back to finish a WAV header.
 
 #pragma once
 
@@ -18,7 +17,9 @@ class AudioSink
 public:
   virtual ~AudioSink() = default;
   // Interleaved frames of the channel count the sink was opened with.
+  // Program's single thread, between renders; no locks, may allocate.
   virtual bool Write(const float* frames, sf_count_t count, std::string* error) = 0;
+  // Program's single thread, after the last Write; no locks, may allocate.
   virtual bool Close(std::string* error) = 0;
 };
 
