@@ -143,10 +143,10 @@ bool StagedFile::Create(bool force, std::string* error)
     mDirect = true;
     return true;
   }
-  int err = 0;
-  if (!FollowLinks(mDest, &mTarget, &err)) return Fail(error, err);
+  // Opened through the path as given: links such as /dev/stdout lead to a
+  // pipe that has no name to follow.
   struct stat st;
-  if (stat(mTarget.c_str(), &st) == 0)
+  if (stat(mDest.c_str(), &st) == 0)
   {
     if (S_ISDIR(st.st_mode))
     {
@@ -155,11 +155,16 @@ bool StagedFile::Create(bool force, std::string* error)
     }
     if (!S_ISREG(st.st_mode))
     {
-      mFd = open(mTarget.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+      mFd = open(mDest.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
       if (mFd < 0) return Fail(error, errno);
       mDirect = true;
       return true;
     }
+  }
+  int err = 0;
+  if (!FollowLinks(mDest, &mTarget, &err)) return Fail(error, err);
+  if (stat(mTarget.c_str(), &st) == 0)
+  {
     // Root may write anything, so the file's own mode says what its owner meant.
     if (!force && (access(mTarget.c_str(), W_OK) != 0 || (st.st_mode & 0222) == 0))
     {

@@ -124,6 +124,24 @@ TEST_F(RenderOutputTest, DashWritesTheWavToStandardOutputAndReadsStandardInput)
   EXPECT_EQ(MaxDifference(a, reference), 0.0f);
 }
 
+// The usual way to hand audio to another program; /dev/stdout is a link to
+// a pipe without a name, which only opening it reaches.
+TEST_F(RenderOutputTest, PipeToAnotherProgramCarriesTheWav)
+{
+  for (const char* output : {"-", "/dev/stdout"})
+  {
+    const std::string command = RenderTool() + " --quiet '" + in + "' " + output;
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string received;
+    char buf[65536];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof(buf), pipe)) > 0) received.append(buf, n);
+    EXPECT_EQ(pclose(pipe), 0) << output;
+    EXPECT_EQ(MaxDifference(Parse(received), reference), 0.0f) << output;
+  }
+}
+
 // Renaming over the link itself would turn it into a file and leave the
 // target stale.
 TEST_F(RenderOutputTest, SymbolicLinkOutputReplacesItsTarget)
