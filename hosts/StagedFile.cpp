@@ -103,6 +103,16 @@ mode_t NewFileMode(const std::string& dest)
   return 0666 & ~mask;
 }
 
+// Run by root over a user's file, the new file would otherwise become
+// root's and its owner could no longer write it. Others can only keep what
+// the system lets them give, so a refusal is no failure.
+void KeepOwner(int fd, const std::string& dest)
+{
+  struct stat st;
+  if (stat(dest.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+  if (st.st_uid != geteuid() || st.st_gid != getegid()) (void)!fchown(fd, st.st_uid, st.st_gid);
+}
+
 }  // namespace
 
 std::string FolderOf(const std::string& path)
@@ -230,6 +240,8 @@ bool StagedFile::Commit(std::string* error)
     if (fd != STDOUT_FILENO && close(fd) != 0) return Fail(error, errno);
     return true;
   }
+  // Ownership first: changing it clears the set-user and set-group bits.
+  KeepOwner(mFd, mTarget);
   bool ok = fchmod(mFd, NewFileMode(mTarget)) == 0 && fsync(mFd) == 0;
   int saved = errno;
   if (close(mFd) != 0 && ok)

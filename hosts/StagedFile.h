@@ -33,8 +33,9 @@ public:
   bool Direct() const { return mDirect; }
 
   bool Write(const void* data, size_t size, std::string* error);
-  // Flushes to disk, gives the file the destination's permissions (those of
-  // the file it replaces, else the usual ones for a new file) and renames it.
+  // Flushes to disk, gives the file the destination's owner and permissions
+  // (those of the file it replaces, else the usual ones for a new file) and
+  // renames it.
   // A direct destination is only closed.
   bool Commit(std::string* error);
   void Abandon();

@@ -188,6 +188,20 @@ TEST_F(RenderOutputTest, WriteProtectedOutputIsRefusedUnlessForced)
   EXPECT_EQ(st.st_mode & 0777, 0444u);
 }
 
+// Root rendering into a user's file must leave it the user's.
+TEST_F(RenderOutputTest, ReplacedOutputKeepsItsOwner)
+{
+  if (geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+  const std::string out = dir / "theirs.wav";
+  WriteText(out, "old take");
+  ASSERT_EQ(chown(out.c_str(), 4321, 4322), 0);
+  ASSERT_EQ(Render({"--quiet", in, out}).exitCode, 0);
+  struct stat st;
+  ASSERT_EQ(stat(out.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 4321u);
+  EXPECT_EQ(st.st_gid, 4322u);
+}
+
 // The staging name adds characters; names near the file system's limit of
 // 255 must still work.
 TEST_F(RenderOutputTest, OutputNamesUpToTheLimitWork)
