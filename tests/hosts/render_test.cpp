@@ -259,8 +259,6 @@ TEST_F(RenderTest, BadCommandLinesExitWithTwo)
   ExpectRefused({"--louder", mono, "a.wav"}, {"unknown option --louder"}, 2);
   ExpectRefused({mono, "a.wav", "--preset"}, {"--preset needs a value"}, 2);
   ExpectRefused({"--set", "Level", mono, "a.wav"}, {"NAME=VALUE"}, 2);
-  // An empty value is no value: caught before anything is opened.
-  ExpectRefused({"--set", "Level=", mono, "a.wav"}, {"NAME=VALUE"}, 2);
   ExpectRefused({"--format", "mp4", mono, "a.wav"}, {"unknown format \"mp4\"", "wav", "flac"}, 2);
   ExpectRefused({"--name", "Mine", mono, "a.wav"}, {"--save-state"}, 2);
   ExpectRefused({"--block", "0", mono, "a.wav"}, {"--block", "1 to 65536"}, 2);
@@ -269,6 +267,13 @@ TEST_F(RenderTest, BadCommandLinesExitWithTwo)
   const RunResult help = Render({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("usage: orvanta-render [options] INPUT OUTPUT"), std::string::npos);
+}
+
+// "Level=" names a parameter but no value; read as an empty number it
+// would be refused later as a bad value with exit 1, or taken as 0.
+TEST_F(RenderTest, SetWithAnEmptyValueIsACommandLineError)
+{
+  ExpectRefused({"--set", "Level=", mono, dir / "a.wav"}, {"--set needs NAME=VALUE", "\"Level=\""}, 2);
 }
 
 TEST_F(RenderTest, FailuresLeaveAnExistingOutputAlone)
