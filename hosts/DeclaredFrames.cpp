@@ -31,21 +31,24 @@ uint32_t Read32(const uint8_t* p, bool bigEndian)
                    : (uint32_t)p[3] << 24 | (uint32_t)p[2] << 16 | (uint32_t)p[1] << 8 | p[0];
 }
 
-// The declared size of the chunk `id` in a RIFF-style file, without the
-// `skip` bytes that open it; -1 when there is none.
-int64_t ChunkSize(int fd, bool bigEndian, const char* id, uint32_t skip)
+// The body of the chunk `id` in a RIFF-style file: where it starts and the
+// size its header declares.
+bool FindChunk(int fd, bool bigEndian, const char* id, off_t* body, uint32_t* size)
 {
   off_t at = 12;
   uint8_t h[8];
   // A real file has a handful of chunks before its data.
   for (int i = 0; i < 64 && pread(fd, h, 8, at) == 8; ++i)
   {
-    const uint32_t size = Read32(h + 4, bigEndian);
-    // Streamed files, whose writer could not go back, say "until the end".
-    if (memcmp(h, id, 4) == 0) return size >= skip && size != 0xFFFFFFFFu ? (int64_t)(size - skip) : -1;
-    at += 8 + (off_t)size + (size & 1);
+    *size = Read32(h + 4, bigEndian);
+    if (memcmp(h, id, 4) == 0)
+    {
+      *body = at + 8;
+      return true;
+    }
+    at += 8 + (off_t)*size + (*size & 1);
   }
-  return -1;
+  return false;
 }
 
 }  // namespace
@@ -53,20 +56,27 @@ int64_t ChunkSize(int fd, bool bigEndian, const char* id, uint32_t skip)
 sf_count_t DeclaredFrames(const std::string& path, const SF_INFO& info)
 {
   const int major = info.format & SF_FORMAT_TYPEMASK;
-  const int frameBytes = BytesPerSample(info.format & SF_FORMAT_SUBMASK) * info.channels;
-  if (frameBytes <= 0 || (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX && major != SF_FORMAT_AIFF)) return -1;
+  if (major != SF_FORMAT_WAV && major != SF_FORMAT_WAVEX && major != SF_FORMAT_AIFF) return -1;
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -1;
   uint8_t h[12];
-  int64_t bytes = -1;
+  off_t body = 0;
+  uint32_t size = 0;
+  sf_count_t frames = -1;
   if (pread(fd, h, 12, 0) == 12)
   {
-    if ((memcmp(h, "RIFF", 4) == 0 || memcmp(h, "RIFX", 4) == 0) && memcmp(h + 8, "WAVE", 4) == 0)
-      bytes = ChunkSize(fd, h[3] == 'X', "data", 0);
-    // AIFF sample data opens with an offset and a block size.
-    else if (memcmp(h, "FORM", 4) == 0 && (memcmp(h + 8, "AIFF", 4) == 0 || memcmp(h + 8, "AIFC", 4) == 0))
-      bytes = ChunkSize(fd, true, "SSND", 8);
+    const int frameBytes = BytesPerSample(info.format & SF_FORMAT_SUBMASK) * info.channels;
+    const bool riff = memcmp(h, "RIFF", 4) == 0 || memcmp(h, "RIFX", 4) == 0;
+    // Streamed files, whose writer could not go back, say "until the end".
+    if (riff && memcmp(h + 8, "WAVE", 4) == 0 && frameBytes > 0 && FindChunk(fd, h[3] == 'X', "data", &body, &size) &&
+        size != 0xFFFFFFFFu)
+      frames = size / frameBytes;
+    // AIFF counts its frames in the common chunk, after the channel count.
+    uint8_t count[4];
+    if (memcmp(h, "FORM", 4) == 0 && (memcmp(h + 8, "AIFF", 4) == 0 || memcmp(h + 8, "AIFC", 4) == 0) &&
+        FindChunk(fd, true, "COMM", &body, &size) && size >= 6 && pread(fd, count, 4, body + 2) == 4)
+      frames = Read32(count, true);
   }
   close(fd);
-  return bytes < 0 ? -1 : bytes / frameBytes;
+  return frames;
 }

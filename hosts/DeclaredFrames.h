@@ -9,7 +9,8 @@
 
 #include <string>
 
-// Frames the sample-data chunk of the WAV (RIFF or RIFX) or AIFF file at
-// `path` declares, for the sample type in `info`; -1 for other files, other
-// sample types, or a header that cannot be read.
+// Frames the header of the WAV (RIFF or RIFX) or AIFF file at `path`
+// declares: a WAV file's data size over the frame size of the sample type in
+// `info`, an AIFF file's frame count. -1 for other files, WAV sample types
+// without a fixed size, or a header that cannot be read.
 sf_count_t DeclaredFrames(const std::string& path, const SF_INFO& info);

@@ -373,17 +373,26 @@ TEST_F(RenderTest, NonFiniteInputSamplesAreCountedInOneWarning)
 // the header still tells how long it was meant to be.
 TEST_F(RenderTest, TruncatedInputIsRenderedWithAWarning)
 {
-  const std::string cut = dir / "cut.wav";
-  ASSERT_TRUE(WriteAudio(cut, TestSignal(48000, 1, 0.5)));
-  struct stat st;
-  ASSERT_EQ(stat(cut.c_str(), &st), 0);
-  // A float WAV from libsndfile ends with its 24000 frames of 4 bytes.
-  const off_t header = st.st_size - 24000 * 4;
-  ASSERT_EQ(truncate(cut.c_str(), header + 10000 * 4 + 2), 0);
-  const RunResult r = Render({"--quiet", cut, dir / "out.wav"});
-  EXPECT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.err, "orvanta-render: warning: " + cut + " is cut short: its header declares 24000 frames, the file holds 10000\n");
-  Audio out;
-  ASSERT_TRUE(ReadAudio(dir / "out.wav", &out));
-  EXPECT_EQ(out.Frames(), 10000u);
+  struct Case
+  {
+    const char* name;
+    int format;
+    int bytesPerFrame;
+  };
+  for (const Case& c : {Case{"cut.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 4}, Case{"cut.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2}})
+  {
+    const std::string cut = dir / c.name;
+    ASSERT_TRUE(WriteAudio(cut, TestSignal(48000, 1, 0.5), c.format));
+    struct stat st;
+    ASSERT_EQ(stat(cut.c_str(), &st), 0);
+    // libsndfile ends both files with their 24000 frames.
+    const off_t header = st.st_size - 24000 * c.bytesPerFrame;
+    ASSERT_EQ(truncate(cut.c_str(), header + 10000 * c.bytesPerFrame + 1), 0);
+    const RunResult r = Render({"--quiet", cut, dir / "out.wav"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "orvanta-render: warning: " + cut + " is cut short: its header declares 24000 frames, the file holds 10000\n");
+    Audio out;
+    ASSERT_TRUE(ReadAudio(dir / "out.wav", &out));
+    EXPECT_EQ(out.Frames(), 10000u);
+  }
 }
