@@ -1,6 +1,7 @@
 #pragma once
 
-// The raster library: 32-bit bitmaps, per-pixel combining rules and blits.
+// The raster library: 32-bit bitmaps, per-pixel combining rules, blits, lines,
+// curves and filled shapes.
 
 #include "raster/RAS_Pixel.h"
 #include "raster/RAS_Combine.h"
@@ -8,3 +9,4 @@
 #include "raster/RAS_SysBitmap.h"
 #include "raster/RAS_BitmapOps.h"
 #include "raster/RAS_Blit.h"
+#include "raster/RAS_Lines.h"
