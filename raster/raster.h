@@ -10,3 +10,4 @@
 #include "raster/RAS_BitmapOps.h"
 #include "raster/RAS_Blit.h"
 #include "raster/RAS_Lines.h"
+#include "raster/RAS_Shapes.h"

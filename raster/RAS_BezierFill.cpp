@@ -1,0 +1,93 @@
+#include "raster/RAS_BezierPrep.h"
+#include "raster/RAS_FillShapes.h"
+#include "raster/RAS_Shapes.h"
+
+#include <initializer_list>
+
+namespace {
+
+// Fills strips between the curve and the baseline f. Coordinates are along
+// the walking axis (u) and across it (v); transposed exchanges them on the
+// way to the bitmap (the fill against a column).
+struct StripFiller
+{
+  const _RAS_Canvas& c;
+  long long f;
+  bool transposed;
+  RAS_pixel colour;
+  int w, mode;
+
+  void Poly(std::initializer_list<_RAS_PolyPt> uv) const
+  {
+    _RAS_PolyPt p[4];
+    int n = 0;
+    for (const _RAS_PolyPt& q : uv) p[n++] = transposed ? _RAS_PolyPt{q.y, q.x} : q;
+    _RAS_FillPolygonOn(c, p, n, colour, w, mode);
+  }
+
+  // The strip from column ua (curve at va) to column ub (curve at vb).
+  void Strip(long long ua, long long va, long long ub, long long vb) const
+  {
+    if (ub < ua) return;
+    if (ua == ub)
+    {
+      const long long top = f < va ? f : va;
+      const long long bottom = vb > f ? vb - 1 : f;
+      if (top <= bottom) Poly({{ua, top}, {ua, bottom}, {ua, bottom}});
+      return;
+    }
+    const long long la = va < f ? f + 1 : f;
+    if ((vb < f) != (va < f))
+    {
+      const long long uc = ua + (long long)((__int128)(f - va) * (ub - ua) / (vb - va));
+      const long long lb = vb < f ? f + 1 : f;
+      Poly({{ua, va}, {ua, la}, {uc, la}});
+      Poly({{uc, lb}, {ub, lb}, {ub, vb}});
+      return;
+    }
+    Poly({{ua, va}, {ua, la}, {ub, la}, {ub, vb}});
+  }
+};
+
+void FillBezier(RAS_IBitmap* bm, const double u[4], const double v[4], bool transposed, int fill, RAS_pixel colour,
+                float alpha, int mode, float tol)
+{
+  _RAS_Canvas c;
+  if (!_RAS_GetCanvas(bm, &c)) return;
+  const int w = _RAS_ShapeWeight(mode, alpha);
+  if (!w) return;
+  const double limit = transposed ? c.h : c.w;
+  _RAS_BezierPrep p;
+  if (!_RAS_PrepBezier(u, v, true, limit, limit, tol, &p)) return;
+  const StripFiller s{c, fill, transposed, colour, w, mode};
+  long long u0 = RAS_SatInt64(p.us), v0 = RAS_SatInt64(p.vs + 0.5);
+  const double dt = (p.t1 - p.t0) / p.n;
+  for (int k = 1; k <= p.n - 2; k++)
+  {
+    const double t = p.t0 + dt * k;
+    const long long uk = RAS_SatInt64(p.U(t));
+    if (uk < u0) continue;
+    const long long vk = RAS_SatInt64(p.V(t) + 0.5);
+    s.Strip(u0, v0, uk, vk);
+    u0 = uk + 1;
+    v0 = vk;
+  }
+  const long long ue = RAS_SatInt64(p.ue - 1);
+  if (ue >= u0) s.Strip(u0, v0, ue, RAS_SatInt64(p.ve + 0.5));
+}
+
+} // namespace
+
+void RAS_FillCBezier(RAS_IBitmap* bm, float xstart, float ystart, float xctl1, float yctl1, float xctl2, float yctl2,
+                     float xend, float yend, int yfill, RAS_pixel colour, float alpha, int mode, float tol)
+{
+  const double u[4] = {xstart, xctl1, xctl2, xend}, v[4] = {ystart, yctl1, yctl2, yend};
+  FillBezier(bm, u, v, false, yfill, colour, alpha, mode, tol);
+}
+
+void RAS_FillCBezierX(RAS_IBitmap* bm, float xstart, float ystart, float xctl1, float yctl1, float xctl2, float yctl2,
+                      float xend, float yend, int xfill, RAS_pixel colour, float alpha, int mode, float tol)
+{
+  const double u[4] = {ystart, yctl1, yctl2, yend}, v[4] = {xstart, xctl1, xctl2, xend};
+  FillBezier(bm, u, v, true, xfill, colour, alpha, mode, tol);
+}
