@@ -29,14 +29,14 @@ struct StripFiller
   void Strip(long long ua, long long va, long long ub, long long vb) const
   {
     if (ub < ua) return;
+    const long long la = va < f ? f + 1 : f;
     if (ua == ub)
     {
-      const long long top = f < va ? f : va;
-      const long long bottom = vb > f ? vb - 1 : f;
-      if (top <= bottom) Poly({{ua, top}, {ua, bottom}, {ua, bottom}});
+      // The column a wider strip would give it, so that the fill's edge
+      // along the baseline does not depend on the curve's steepness.
+      Poly({{ua, va}, {ua, la}, {ua, vb}});
       return;
     }
-    const long long la = va < f ? f + 1 : f;
     if ((vb < f) != (va < f))
     {
       const long long uc = ua + (long long)((__int128)(f - va) * (ub - ua) / (vb - va));

@@ -44,12 +44,11 @@ struct Edge
 
 } // namespace
 
-// The trapezoid's rows for one rule: Span(row pointer, n) combines n pixels.
+// Rows y1..y2 between two edges positioned at row y1, for one rule:
+// Span(row pointer, n) combines n pixels.
 template <class Span>
-static void WalkTrapezoid(const _RAS_Canvas& c, long long x1a, long long x1b, long long y1, long long x2a,
-                          long long x2b, long long y2, Span&& span)
+static void WalkRows(const _RAS_Canvas& c, Edge l, Edge r, long long y1, long long y2, Span&& span)
 {
-  Edge l(x1a, x2a, y2 - y1), r(x1b, x2b, y2 - y1);
   long long y = y1;
   if (y < 0)
   {
@@ -69,10 +68,10 @@ static void WalkTrapezoid(const _RAS_Canvas& c, long long x1a, long long x1b, lo
 template <class Rule>
 struct _RAS_Fill
 {
-  static void FillClippedTrapezoid(const _RAS_Canvas& c, long long x1a, long long x1b, long long y1, long long x2a,
-                                   long long x2b, long long y2, const _RAS_Ink& k, int w)
+  static void FillClippedTrapezoid(const _RAS_Canvas& c, const Edge& l, const Edge& r, long long y1, long long y2,
+                                   const _RAS_Ink& k, int w)
   {
-    WalkTrapezoid(c, x1a, x1b, y1, x2a, x2b, y2, [&](RAS_pixel* p, int n) {
+    WalkRows(c, l, r, y1, y2, [&](RAS_pixel* p, int n) {
       for (int i = 0; i < n; i++) _RAS_Plot<Rule>(p + i, k, w);
     });
   }
@@ -81,14 +80,42 @@ struct _RAS_Fill
 template <class Fast>
 struct _RAS_FillFast
 {
-  static void FillClippedTrapezoidFAST(const _RAS_Canvas& c, long long x1a, long long x1b, long long y1,
-                                       long long x2a, long long x2b, long long y2, RAS_pixel pre)
+  static void FillClippedTrapezoidFAST(const _RAS_Canvas& c, const Edge& l, const Edge& r, long long y1, long long y2,
+                                       RAS_pixel pre)
   {
-    WalkTrapezoid(c, x1a, x1b, y1, x2a, x2b, y2, [&](RAS_pixel* p, int n) {
+    WalkRows(c, l, r, y1, y2, [&](RAS_pixel* p, int n) {
       for (int i = 0; i < n; i++) p[i] = Fast::doPix(p[i], pre);
     });
   }
 };
+
+namespace {
+
+// Rows y1..y2 between two edges positioned at row y1, by the rule of mode at
+// weight w.
+void FillBetween(const _RAS_Canvas& c, const Edge& l, const Edge& r, long long y1, long long y2, RAS_pixel colour,
+                 int w, int mode)
+{
+  if (y2 < 0 || y1 >= c.h || y2 < y1 || w == 0) return;
+  if ((mode & RAS_MODE_MASK) == RAS_MODE_COPY)
+  {
+    const RAS_pixel h = (colour >> 1) & 0x7F7F7F7F, q = (colour >> 2) & 0x3F3F3F3F;
+    switch (w)
+    {
+      case 256: _RAS_FillFast<_RAS_CombinePixelsClobberFAST>::FillClippedTrapezoidFAST(c, l, r, y1, y2, colour); return;
+      case 128: _RAS_FillFast<_RAS_CombinePixelsHalfMix2FAST>::FillClippedTrapezoidFAST(c, l, r, y1, y2, h); return;
+      case 64: _RAS_FillFast<_RAS_CombinePixelsQuarterMix2FAST>::FillClippedTrapezoidFAST(c, l, r, y1, y2, q); return;
+      case 192:
+        _RAS_FillFast<_RAS_CombinePixelsThreeQuarterMix2FAST>::FillClippedTrapezoidFAST(c, l, r, y1, y2, h + q);
+        return;
+      default: break;
+    }
+  }
+  const _RAS_Ink k(colour);
+  _RAS_WithFixedRule(mode, w, [&]<class Rule>() { _RAS_Fill<Rule>::FillClippedTrapezoid(c, l, r, y1, y2, k, w); });
+}
+
+} // namespace
 
 void _RAS_FillTrapezoidOn(const _RAS_Canvas& c, long long x1a, long long x1b, long long y1, long long x2a,
                           long long x2b, long long y2, RAS_pixel colour, int w, int mode)
@@ -101,32 +128,8 @@ void _RAS_FillTrapezoidOn(const _RAS_Canvas& c, long long x1a, long long x1b, lo
     std::swap(x1a, x2a);
     std::swap(x1b, x2b);
   }
-  if ((x1b < 0 && x2b < 0) || (x1a >= c.w && x2a >= c.w) || y2 < 0 || y1 >= c.h || w == 0) return;
-  if ((mode & RAS_MODE_MASK) == RAS_MODE_COPY)
-  {
-    const RAS_pixel h = (colour >> 1) & 0x7F7F7F7F, q = (colour >> 2) & 0x3F3F3F3F;
-    switch (w)
-    {
-      case 256:
-        _RAS_FillFast<_RAS_CombinePixelsClobberFAST>::FillClippedTrapezoidFAST(c, x1a, x1b, y1, x2a, x2b, y2, colour);
-        return;
-      case 128:
-        _RAS_FillFast<_RAS_CombinePixelsHalfMix2FAST>::FillClippedTrapezoidFAST(c, x1a, x1b, y1, x2a, x2b, y2, h);
-        return;
-      case 64:
-        _RAS_FillFast<_RAS_CombinePixelsQuarterMix2FAST>::FillClippedTrapezoidFAST(c, x1a, x1b, y1, x2a, x2b, y2, q);
-        return;
-      case 192:
-        _RAS_FillFast<_RAS_CombinePixelsThreeQuarterMix2FAST>::FillClippedTrapezoidFAST(c, x1a, x1b, y1, x2a, x2b,
-                                                                                        y2, h + q);
-        return;
-      default: break;
-    }
-  }
-  const _RAS_Ink k(colour);
-  _RAS_WithFixedRule(mode, w, [&]<class Rule>() {
-    _RAS_Fill<Rule>::FillClippedTrapezoid(c, x1a, x1b, y1, x2a, x2b, y2, k, w);
-  });
+  if ((x1b < 0 && x2b < 0) || (x1a >= c.w && x2a >= c.w)) return;
+  FillBetween(c, Edge(x1a, x2a, y2 - y1), Edge(x1b, x2b, y2 - y1), y1, y2, colour, w, mode);
 }
 
 void RAS_FillTrapezoid(RAS_IBitmap* bm, int x1a, int x1b, int y1, int x2a, int x2b, int y2, RAS_pixel colour,
@@ -166,12 +169,14 @@ int NextVertex(const Pt* p, int n, int v, bool left)
   return best;
 }
 
-// x on the edge from p[a] to p[b] at a row, held at the ends outside it.
-long long EdgeX(const Pt* p, int a, int b, long long row)
+// The edge from p[a] to p[b] positioned at a row inside its rows; with no
+// b, the vertical edge through p[a].
+Edge EdgeAt(const Pt* p, int a, int b, long long row)
 {
-  if (b < 0 || row >= p[b].y) return b < 0 ? p[a].x : p[b].x;
-  if (row <= p[a].y) return p[a].x;
-  return p[a].x + (long long)((__int128)(row - p[a].y) * (p[b].x - p[a].x) / (p[b].y - p[a].y));
+  if (b < 0) return Edge(p[a].x, p[a].x, 0);
+  Edge e(p[a].x, p[b].x, p[b].y - p[a].y);
+  e.Skip(row - p[a].y);
+  return e;
 }
 
 void FillSortedPolygon(const _RAS_Canvas& c, const Pt* p, int n, RAS_pixel colour, int w, int mode)
@@ -197,8 +202,8 @@ void FillSortedPolygon(const _RAS_Canvas& c, const Pt* p, int n, RAS_pixel colou
   {
     long long y1 = nl >= 0 ? p[nl].y : p[nr].y;
     if (nr >= 0 && p[nr].y < y1) y1 = p[nr].y;
-    _RAS_FillTrapezoidOn(c, EdgeX(p, L, nl, y0), EdgeX(p, R, nr, y0), y0, EdgeX(p, L, nl, y1), EdgeX(p, R, nr, y1),
-                         y1, colour, w, mode);
+    // Every row of the band takes x from the chains' edges themselves.
+    FillBetween(c, EdgeAt(p, L, nl, y0), EdgeAt(p, R, nr, y0), y0, y1, colour, w, mode);
     if (nl >= 0 && p[nl].y == y1)
     {
       L = nl;
