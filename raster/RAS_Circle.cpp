@@ -3,6 +3,8 @@
 #include "raster/RAS_Plot.h"
 #include "raster/RAS_Shapes.h"
 
+#include <type_traits>
+
 namespace {
 
 // Centres and radii beyond this many pixels are refused: such a circle cannot
@@ -37,32 +39,33 @@ struct _RAS_CircleDrawer
     if (box.needed && (x < box.l || x >= box.r || y < box.t || y >= box.b)) return;
     _RAS_Plot<Rule>(c.at((int)x, (int)y), k, w);
   }
+  // Pixels a1..a2 (both included) along row or column `at`, clipped to the
+  // box.
+  void DrawClippedRun(bool horiz, long long at, long long a1, long long a2, int w) const
+  {
+    if (box.needed)
+    {
+      const long long lo = horiz ? box.l : box.t, hi = horiz ? box.r : box.b;
+      if (horiz ? (at < box.t || at >= box.b) : (at < box.l || at >= box.r)) return;
+      if (a1 < lo) a1 = lo;
+      if (a2 >= hi) a2 = hi - 1;
+    }
+    if (a1 > a2) return;
+    RAS_pixel* p = horiz ? c.at((int)a1, (int)at) : c.at((int)at, (int)a1);
+    const ptrdiff_t stride = horiz ? 1 : c.step;
+    if (std::is_same_v<Rule, _RAS_CombinePixelsCopyNoClamp> && w == 256)
+    {
+      // The copy rule at full weight is the colour itself.
+      const RAS_pixel word = RAS_RGBA(k.r, k.g, k.b, k.a);
+      for (long long i = a1; i <= a2; i++, p += stride) *p = word;
+      return;
+    }
+    for (long long i = a1; i <= a2; i++, p += stride) _RAS_Plot<Rule>(p, k, w);
+  }
   // Pixels x1..x2 of row y, both included.
-  void DrawClippedHorzLine(long long x1, long long x2, long long y, int w) const
-  {
-    if (box.needed)
-    {
-      if (y < box.t || y >= box.b) return;
-      if (x1 < box.l) x1 = box.l;
-      if (x2 >= box.r) x2 = box.r - 1;
-    }
-    if (x1 > x2) return;
-    RAS_pixel* p = c.at((int)x1, (int)y);
-    for (long long i = x1; i <= x2; i++) _RAS_Plot<Rule>(p++, k, w);
-  }
+  void DrawClippedHorzLine(long long x1, long long x2, long long y, int w) const { DrawClippedRun(true, y, x1, x2, w); }
   // Pixels y1..y2 of column x, both included.
-  void DrawClippedVertLine(long long x, long long y1, long long y2, int w) const
-  {
-    if (box.needed)
-    {
-      if (x < box.l || x >= box.r) return;
-      if (y1 < box.t) y1 = box.t;
-      if (y2 >= box.b) y2 = box.b - 1;
-    }
-    if (y1 > y2) return;
-    RAS_pixel* p = c.at((int)x, (int)y1);
-    for (long long i = y1; i <= y2; i++, p += c.step) _RAS_Plot<Rule>(p, k, w);
-  }
+  void DrawClippedVertLine(long long x, long long y1, long long y2, int w) const { DrawClippedRun(false, x, y1, y2, w); }
   void Pt4(long long X, long long Y, long long a, long long b, int w) const
   {
     DrawClippedPt(X + a, Y + b, w);

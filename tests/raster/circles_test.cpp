@@ -8,33 +8,12 @@
 
 #include <cmath>
 #include <limits>
-#include <set>
-#include <utility>
 
 namespace {
 
 constexpr RAS_pixel kWhite = 0xFFFFFFFF;
 constexpr RAS_pixel kOne = RAS_RGBA(1, 0, 0, 0);
 constexpr RAS_pixel kFull = RAS_RGBA(255, 0, 0, 0);
-
-using PixelSet = std::set<std::pair<int, int>>;
-
-PixelSet Lit(RAS_IBitmap& bm)
-{
-  PixelSet s;
-  for (int y = 0; y < bm.getHeight(); y++)
-    for (int x = 0; x < bm.getWidth(); x++)
-      if (At(bm, x, y)) s.insert({x, y});
-  return s;
-}
-
-int MaxRed(RAS_IBitmap& bm)
-{
-  int m = 0;
-  for (int y = 0; y < bm.getHeight(); y++)
-    for (int x = 0; x < bm.getWidth(); x++) m = std::max(m, Red(At(bm, x, y)));
-  return m;
-}
 
 double RedSum(RAS_IBitmap& bm)
 {
@@ -132,7 +111,8 @@ TEST(Circle, OutlineIsSymmetricAndOnTheRadius)
 }
 
 // Catches: circles far outside walking anyway, huge circles that hang or
-// draw their ring where it is not, degenerate radii and non-finite values.
+// draw their ring where it is not, degenerate radii and non-finite values
+// (angles included).
 TEST(Circle, FarHugeAndDegenerateCircles)
 {
   for (bool flipped : {false, true})
@@ -143,6 +123,9 @@ TEST(Circle, FarHugeAndDegenerateCircles)
     RAS_Circle(&bm, 8.0f, 6.0f, 3e6f, kWhite, 1.0f, RAS_MODE_COPY, true);
     RAS_FillCircle(&bm, 8.0f, 6.0f, 1e9f, kWhite, 1.0f, RAS_MODE_COPY, false);
     RAS_Circle(&bm, 8.0f, 6.0f, -3.0f, kWhite, 1.0f, RAS_MODE_COPY, false);
+    RAS_Arc(&bm, 8.0f, 6.0f, 4.0f, std::nanf(""), 1.0f, kWhite, 1.0f, RAS_MODE_COPY, true);
+    RAS_Arc(&bm, 8.0f, 6.0f, 4.0f, 0.0f, std::numeric_limits<float>::infinity(), kWhite, 1.0f, RAS_MODE_COPY, false);
+    RAS_RoundRect(&bm, 1.0f, std::nanf(""), 9.0f, 8.0f, 3, kWhite, 1.0f, RAS_MODE_COPY, false);
     RAS_FillCircle(&bm, std::nanf(""), 6.0f, 3.0f, kWhite, 1.0f, RAS_MODE_COPY, false);
     RAS_Circle(&bm, 8.0f, std::numeric_limits<float>::infinity(), 3.0f, kWhite, 1.0f, RAS_MODE_COPY, true);
     EXPECT_EQ(bm.Touched(), 0);

@@ -17,14 +17,6 @@ namespace {
 constexpr RAS_pixel kWhite = 0xFFFFFFFF;
 constexpr RAS_pixel kOne = RAS_RGBA(1, 0, 0, 0);
 
-int MaxRed(RAS_IBitmap& bm)
-{
-  int m = 0;
-  for (int y = 0; y < bm.getHeight(); y++)
-    for (int x = 0; x < bm.getWidth(); x++) m = std::max(m, Red(At(bm, x, y)));
-  return m;
-}
-
 // x on an edge at row y, truncated toward its start.
 long long EdgeAt(long long x1, long long y1, long long x2, long long y2, long long y)
 {

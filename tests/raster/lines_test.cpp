@@ -9,25 +9,12 @@
 #include <climits>
 #include <cmath>
 #include <limits>
-#include <set>
-#include <utility>
 
 namespace {
 
 constexpr RAS_pixel kWhite = 0xFFFFFFFF;
 // Adds 1 to red per plot at weight 256: shows how often each pixel was drawn.
 constexpr RAS_pixel kOne = RAS_RGBA(1, 0, 0, 0);
-
-using PixelSet = std::set<std::pair<int, int>>;
-
-PixelSet Lit(RAS_IBitmap& bm)
-{
-  PixelSet s;
-  for (int y = 0; y < bm.getHeight(); y++)
-    for (int x = 0; x < bm.getWidth(); x++)
-      if (At(bm, x, y)) s.insert({x, y});
-  return s;
-}
 
 // Catches: lines that miss their end pixel, or differ when drawn backwards.
 TEST(Line, HorizontalAndVerticalRunsIncludeBothEndsEitherWayRound)

@@ -6,6 +6,9 @@
 
 #include "raster_test_util.h"
 
+#include <algorithm>
+#include <set>
+#include <utility>
 #include <vector>
 
 class GuardedBitmap : public RAS_IBitmap
@@ -61,3 +64,23 @@ private:
 };
 
 inline int Red(RAS_pixel p) { return RAS_GETR(p); }
+
+using PixelSet = std::set<std::pair<int, int>>;
+
+// The pixels of the image that are not 0.
+inline PixelSet Lit(RAS_IBitmap& bm)
+{
+  PixelSet s;
+  for (int y = 0; y < bm.getHeight(); y++)
+    for (int x = 0; x < bm.getWidth(); x++)
+      if (At(bm, x, y)) s.insert({x, y});
+  return s;
+}
+
+inline int MaxRed(RAS_IBitmap& bm)
+{
+  int m = 0;
+  for (int y = 0; y < bm.getHeight(); y++)
+    for (int x = 0; x < bm.getWidth(); x++) m = std::max(m, Red(At(bm, x, y)));
+  return m;
+}
