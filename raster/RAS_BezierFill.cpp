@@ -6,6 +6,15 @@
 
 namespace {
 
+// Curve coordinates are brought within +-2^40: far beyond any bitmap, so the
+// visible part of a strip does not change, while differences of two of them
+// stay far inside 64 bits.
+long long Coord(double v)
+{
+  const double lim = 1099511627776.0;
+  return v > lim ? (long long)lim : v < -lim ? -(long long)lim : (long long)v;
+}
+
 // Fills strips between the curve and the baseline f. Coordinates are along
 // the walking axis (u) and across it (v); transposed exchanges them on the
 // way to the bitmap (the fill against a column).
@@ -59,21 +68,21 @@ void FillBezier(RAS_IBitmap* bm, const double u[4], const double v[4], bool tran
   const double limit = transposed ? c.h : c.w;
   _RAS_BezierPrep p;
   if (!_RAS_PrepBezier(u, v, true, limit, limit, tol, &p)) return;
-  const StripFiller s{c, fill, transposed, colour, w, mode};
-  long long u0 = RAS_SatInt64(p.us), v0 = RAS_SatInt64(p.vs + 0.5);
+  const StripFiller s{c, (long long)fill, transposed, colour, w, mode};
+  long long u0 = Coord(p.us), v0 = Coord(p.vs + 0.5);
   const double dt = (p.t1 - p.t0) / p.n;
   for (int k = 1; k <= p.n - 2; k++)
   {
     const double t = p.t0 + dt * k;
-    const long long uk = RAS_SatInt64(p.U(t));
+    const long long uk = Coord(p.U(t));
     if (uk < u0) continue;
-    const long long vk = RAS_SatInt64(p.V(t) + 0.5);
+    const long long vk = Coord(p.V(t) + 0.5);
     s.Strip(u0, v0, uk, vk);
     u0 = uk + 1;
     v0 = vk;
   }
-  const long long ue = RAS_SatInt64(p.ue - 1);
-  if (ue >= u0) s.Strip(u0, v0, ue, RAS_SatInt64(p.ve + 0.5));
+  const long long ue = Coord(p.ue - 1);
+  if (ue >= u0) s.Strip(u0, v0, ue, Coord(p.ve + 0.5));
 }
 
 } // namespace
