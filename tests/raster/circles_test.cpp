@@ -164,29 +164,6 @@ TEST(Circle, ClippedAtEveryEdgeInEveryMode)
   }
 }
 
-// Catches: a blend mode filled with the wrong rule or weight.
-TEST(FillCircle, EveryBlendModeAppliesItsRule)
-{
-  std::mt19937 rng(5);
-  const RAS_pixel colour = RAS_RGBA(40, 220, 100, 90);
-  GuardedBitmap shape(24, 24);
-  RAS_FillCircle(&shape, 12.0f, 11.0f, 7.0f, kWhite, 1.0f, RAS_MODE_COPY, false);
-  for (int mode = 0; mode <= 6; mode++)
-  {
-    GuardedBitmap bm(24, 24);
-    FillRandom(bm, rng);
-    auto before = Snapshot(bm);
-    RAS_FillCircle(&bm, 12.0f, 11.0f, 7.0f, colour, 0.3f, mode, false);
-    for (int y = 0; y < 24; y++)
-      for (int x = 0; x < 24; x++)
-      {
-        const RAS_pixel old = At(*before, x, y);
-        const RAS_pixel want = At(shape, x, y) ? OracleModePixel(mode, OracleWeight(mode, 0.3f), old, colour) : old;
-        ASSERT_EQ(At(bm, x, y), want) << "mode " << mode << " at " << x << "," << y;
-      }
-  }
-}
-
 // Catches: arcs drawing outside their quarter boxes, a full-turn arc that
 // differs from the circle, and a flipped bitmap's full turn drawn at the
 // mirrored centre.

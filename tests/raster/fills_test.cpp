@@ -74,6 +74,24 @@ TEST(FillTrapezoid, EdgesReachTheirEndsAndTallEdgesMove)
   EXPECT_EQ(row.Touched(), 6);
 }
 
+// Catches: copies at a quarter, half and three quarters not taking the
+// whole-word mixes (which round differently from the weighted copy rule).
+TEST(FillTrapezoid, CopyWeightsOfQuartersUseWholeWordMixes)
+{
+  const RAS_pixel dst = 0x01030507, src = 0xFFFFFFFF;
+  const RAS_pixel h = (src >> 1) & 0x7F7F7F7F, q = (src >> 2) & 0x3F3F3F3F;
+  const RAS_pixel want[3] = {q + ((dst >> 1) & 0x7F7F7F7F) + ((dst >> 2) & 0x3F3F3F3F),
+                             h + ((dst >> 1) & 0x7F7F7F7F), h + q + ((dst >> 2) & 0x3F3F3F3F)};
+  const float alphas[3] = {0.25f, 0.5f, 0.75f};
+  for (int i = 0; i < 3; i++)
+  {
+    GuardedBitmap bm(4, 2);
+    bm.Fill(dst);
+    RAS_FillTrapezoid(&bm, 0, 3, 0, 0, 3, 1, src, alphas[i], RAS_MODE_COPY);
+    EXPECT_EQ(At(bm, 2, 1), want[i]) << alphas[i];
+  }
+}
+
 // Catches: flat-bottomed polygons that hang or read past their points, bands
 // drawn twice, rows that leave their edges between vertices, and one-row
 // polygons filled wrongly.
