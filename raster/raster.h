@@ -1,7 +1,9 @@
 #pragma once
 
 // The raster library: 32-bit bitmaps, per-pixel combining rules, blits,
-// glyph-cached text and PNG loading.
+// glyph-cached text, PNG loading, lines, curves and filled shapes.
+// The raster library: 32-bit bitmaps, per-pixel combining rules, blits, lines,
+// curves and filled shapes.
 
 #include "raster/RAS_Pixel.h"
 #include "raster/RAS_Combine.h"
@@ -13,3 +15,5 @@
 #include "raster/RAS_IFont.h"
 #include "raster/RAS_CachedFont.h"
 #include "raster/RAS_PNGLoader.h"
+#include "raster/RAS_Lines.h"
+#include "raster/RAS_Shapes.h"
