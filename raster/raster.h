@@ -2,8 +2,6 @@
 
 // The raster library: 32-bit bitmaps, per-pixel combining rules, blits,
 // glyph-cached text, PNG loading, lines, curves and filled shapes.
-// The raster library: 32-bit bitmaps, per-pixel combining rules, blits, lines,
-// curves and filled shapes.
 
 #include "raster/RAS_Pixel.h"
 #include "raster/RAS_Combine.h"
