@@ -10,4 +10,5 @@
 #include "graphics/IBitmap.h"
 #include "graphics/IMouseMod.h"
 #include "graphics/IPopupMenu.h"
+#include "graphics/BitmapStorage.h"
 #include "graphics/IGraphics.h"
