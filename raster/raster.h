@@ -8,3 +8,6 @@
 #include "raster/RAS_SysBitmap.h"
 #include "raster/RAS_BitmapOps.h"
 #include "raster/RAS_Blit.h"
+#include "raster/RAS_DrawGlyph.h"
+#include "raster/RAS_IFont.h"
+#include "raster/RAS_CachedFont.h"
