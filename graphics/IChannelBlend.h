@@ -6,7 +6,7 @@
 // weight is the call's opacity.
 struct IChannelBlend
 {
-  enum EBlendMethod
+  enum EBlendMethod : int
   {
     kBlendNone = 0,      // draw with the source's own alpha
     kBlendClobber = 1,   // copy, ignoring alpha

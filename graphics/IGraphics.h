@@ -64,6 +64,9 @@ public:
     if (pFileName) pFileName->Set("");
   }
 
+  // UI thread; may allocate (the font on first use): DrawIText measuring only.
+  virtual bool MeasureIText(IText* pTxt, char* str, IRECT* pR);
+
   // UI thread; allocates: decodes the named image resource. The platform
   // supplies it; the base has no resources and returns null.
   virtual RAS_IBitmap* OSLoadBitmap(int ID, const char* name)
@@ -98,6 +101,20 @@ public:
   bool ForcePixel(const IColor* pColor, int x, int y);
   bool FillIRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend = nullptr);
   IColor GetPoint(int x, int y);
+
+  // Text, in the style's colour, alignment and font. Drawing is not clipped
+  // to pR; measuring sets pR to the text's box, placed in pR as the style's
+  // alignment says. An empty string does nothing and succeeds; false when no
+  // font can be had.
+  bool DrawIText(IText* pTxt, char* str, IRECT* pR, bool measure = false);
+  // UI thread; locks the font cache; allocates on first use. The style's font
+  // from the font cache, made and remembered in the style on first use; null
+  // when the platform gives no font.
+  RAS_CachedFont* CacheFont(IText* pTxt);
+  // A style's size is the line height it wants. The size asked for again
+  // when a font of size height came out with lineHeight, or 0 when it stands
+  // (it fits, or the font has no line height to correct by).
+  static int SecondPassFontHeight(int height, int lineHeight);
 
   IFxBase* GetPlug() const { return mPlug; }
   int Width() const { return mWidth; }

@@ -27,3 +27,8 @@ bool IText::SetFont(const char* font)
   CopyTextField(mFont, MAX_FONT_NAME_LEN, font);
   return true;
 }
+
+bool IText::FontNameFits() const
+{
+  return memchr(mFont, 0, MAX_FONT_NAME_LEN) != nullptr;
+}

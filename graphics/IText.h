@@ -11,19 +11,19 @@ constexpr int MAX_FONT_NAME_LEN = 32;
 // the font cache, which owns it; copying a style shares it too.
 struct IText
 {
-  enum EStyle
+  enum EStyle : int
   {
     kStyleNormal = 0,
     kStyleBold = 1,
     kStyleItalic = 2
   };
-  enum EAlign
+  enum EAlign : int
   {
     kAlignNear = 0,
     kAlignCenter = 1,
     kAlignFar = 2
   };
-  enum EQuality
+  enum EQuality : int
   {
     kQualityDefault = 0,
     kQualityNonAntiAliased = 1,
@@ -50,4 +50,8 @@ struct IText
   // Sets the face name. A name of MAX_FONT_NAME_LEN bytes or more is refused
   // (false, face unchanged): cutting it would name another font. Null is "".
   bool SetFont(const char* font);
+
+  // False when a caller filled the face name without a terminator: such a
+  // style names no font and is drawn with none.
+  bool FontNameFits() const;
 };

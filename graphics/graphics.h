@@ -11,4 +11,5 @@
 #include "graphics/IMouseMod.h"
 #include "graphics/IPopupMenu.h"
 #include "graphics/BitmapStorage.h"
+#include "graphics/FontStorage.h"
 #include "graphics/IGraphics.h"
