@@ -85,8 +85,10 @@ public:
   IBitmap CropBitmap(IBitmap* pSrcBitmap, IRECT* pR);
   RAS_pixel* GetBits();
 
-  // Bitmap drawing, clipped to the draw rectangle (rotation excepted).
-  bool DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int srcX, int srcY, const IChannelBlend* pBlend = nullptr);
+  // Bitmap drawing, clipped to the draw rectangle (rotation excepted). The
+  // source-position form takes no default blend, so that a call such as
+  // DrawBitmap(b, r, 2, 0) means state 2, not source x 2.
+  bool DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int srcX, int srcY, const IChannelBlend* pBlend);
   // bmpState counts from 1; states <= 1 draw the first frame.
   bool DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int bmpState = 1, const IChannelBlend* pBlend = nullptr);
   // angle in radians; not clipped to the draw rectangle.
