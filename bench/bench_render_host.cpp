@@ -4,6 +4,9 @@
 // file in the same run. Each iteration is one child process, timed by the wall
 // clock from fork to exit (manual time); "x_realtime" is seconds of audio per
 // second of wall-clock time, "cpu_s" the child's user plus system time.
+// BM_RenderHostOverSox runs the two alternately, one of each per iteration in
+// turn first, so a machine busy for a while weighs on both alike; its ratios
+// are the figures to compare (cpu_ratio target: at most 0.8).
 //
 // The sox command, exactly:
 //   sox -V1 in.wav -e floating-point -b 32 sox.wav overdrive 20 10 bass +3 treble -2 equalizer 3000 1q -3 channels 2
@@ -50,6 +53,7 @@ struct ChildRun
   bool ok = false;
   double wallSeconds = 0;
   double cpuSeconds = 0;
+  double systemSeconds = 0;
 };
 
 // Runs a program with its output thrown away and waits for it.
@@ -74,8 +78,8 @@ ChildRun RunChild(const std::vector<std::string>& argv)
   struct rusage usage{};
   if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) return r;
   r.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  r.cpuSeconds = (double)usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + (double)usage.ru_stime.tv_sec +
-                 usage.ru_stime.tv_usec * 1e-6;
+  r.systemSeconds = (double)usage.ru_stime.tv_sec + usage.ru_stime.tv_usec * 1e-6;
+  r.cpuSeconds = (double)usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + r.systemSeconds;
   r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
   return r;
 }
@@ -141,21 +145,65 @@ void Measure(benchmark::State& state, const std::vector<std::string>& argv)
   state.counters["cpu_s"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
 }
 
-void BM_OrvantaRenderDirty(benchmark::State& state)
+std::vector<std::string> OrvantaCommand()
 {
   const Scratch& s = Scratch::Get();
   setenv("AUDIO_COMPONENT_PATH", BuildDir().c_str(), 1);
-  Measure(state, {BuildDir() + "/bin/orvanta-render", "--quiet", "--preset", "Dirty", s.Path("in.wav"), s.Path("orvanta.wav")});
+  return {BuildDir() + "/bin/orvanta-render", "--quiet", "--preset", "Dirty", s.Path("in.wav"), s.Path("orvanta.wav")};
 }
 
-void BM_SoxOverdriveEq(benchmark::State& state)
+std::vector<std::string> SoxCommand()
 {
   const Scratch& s = Scratch::Get();
-  Measure(state, {"sox", "-V1", s.Path("in.wav"), "-e", "floating-point", "-b", "32", s.Path("sox.wav"), "overdrive", "20",
-                  "10", "bass", "+3", "treble", "-2", "equalizer", "3000", "1q", "-3", "channels", "2"});
+  return {"sox", "-V1", s.Path("in.wav"), "-e", "floating-point", "-b", "32", s.Path("sox.wav"), "overdrive", "20",
+          "10", "bass", "+3", "treble", "-2", "equalizer", "3000", "1q", "-3", "channels", "2"};
+}
+
+void BM_OrvantaRenderDirty(benchmark::State& state) { Measure(state, OrvantaCommand()); }
+
+void BM_SoxOverdriveEq(benchmark::State& state) { Measure(state, SoxCommand()); }
+
+void BM_RenderHostOverSox(benchmark::State& state)
+{
+  if (!Scratch::Get().Ready())
+  {
+    state.SkipWithError("could not make the input file with orvanta-phrase");
+    return;
+  }
+  const std::vector<std::string> commands[2] = {OrvantaCommand(), SoxCommand()};
+  ChildRun total[2];
+  bool soxFirst = false;
+  for (auto _ : state)
+  {
+    double wall = 0;
+    for (int k = 0; k < 2; ++k)
+    {
+      const int which = soxFirst ? 1 - k : k;
+      const ChildRun r = RunChild(commands[which]);
+      if (!r.ok)
+      {
+        state.SkipWithError((commands[which][0] + " failed").c_str());
+        return;
+      }
+      total[which].wallSeconds += r.wallSeconds;
+      total[which].cpuSeconds += r.cpuSeconds;
+      total[which].systemSeconds += r.systemSeconds;
+      wall += r.wallSeconds;
+    }
+    soxFirst = !soxFirst;
+    state.SetIterationTime(wall);
+  }
+  const double n = (double)state.iterations();
+  state.counters["orvanta_cpu_s"] = total[0].cpuSeconds / n;
+  state.counters["sox_cpu_s"] = total[1].cpuSeconds / n;
+  state.counters["orvanta_sys_s"] = total[0].systemSeconds / n;
+  state.counters["sox_sys_s"] = total[1].systemSeconds / n;
+  state.counters["cpu_ratio"] = total[0].cpuSeconds / total[1].cpuSeconds;
+  state.counters["wall_ratio"] = total[0].wallSeconds / total[1].wallSeconds;
 }
 
 BENCHMARK(BM_OrvantaRenderDirty)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_SoxOverdriveEq)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_RenderHostOverSox)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
 
 }  // namespace

@@ -2,9 +2,12 @@
 
 #include "hosts/HostUnit.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -40,10 +43,26 @@ bool CodeFor(CFDictionaryRef dict, const char* key, UInt32* code)
   return true;
 }
 
+// libplist reads an XML document whose closing tags are cut off, or that
+// goes on after them, as if it were whole; a state file in either shape was
+// damaged, and what it holds cannot be trusted.
+bool XmlEndsWithItsRoot(const std::vector<UInt8>& bytes)
+{
+  std::string_view text((const char*)bytes.data(), bytes.size());
+  const size_t start = text.find_first_not_of(" \t\r\n");
+  if (start == std::string_view::npos || text[start] != '<') return true;
+  const size_t last = text.find_last_not_of(" \t\r\n");
+  constexpr std::string_view kClose = "</plist>";
+  return last + 1 >= kClose.size() && text.substr(last + 1 - kClose.size(), kClose.size()) == kClose;
+}
+
 }  // namespace
 
 bool ReadAupreset(const std::string& path, CFDictionaryRef* state, std::string* error)
 {
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    return Fail(error, "cannot read state file " + path + ": it is a folder");
   FILE* f = fopen(path.c_str(), "rb");
   if (!f) return Fail(error, "cannot read state file " + path + ": " + strerror(errno));
   std::vector<UInt8> bytes;
@@ -65,6 +84,8 @@ bool ReadAupreset(const std::string& path, CFDictionaryRef* state, std::string* 
   fclose(f);
   if (!ok) return Fail(error, "cannot read state file " + path);
 
+  if (!XmlEndsWithItsRoot(bytes))
+    return Fail(error, path + " is not a saved state: its property list is cut short or followed by other bytes");
   CFDataRef data = CFDataCreate(kCFAllocatorDefault, bytes.data(), (CFIndex)bytes.size());
   CFPropertyListRef plist =
     data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, nullptr) : nullptr;
@@ -107,4 +128,27 @@ bool EncodeAupreset(CFPropertyListRef state, std::vector<UInt8>* bytes, std::str
   bytes->assign(p, p + CFDataGetLength(xml));
   CFRelease(xml);
   return true;
+}
+
+std::string AupresetName(CFDictionaryRef state)
+{
+  CFTypeRef name = ValueFor(state, "name");
+  return name && CFGetTypeID(name) == CFStringGetTypeID() ? StringFromCF((CFStringRef)name) : std::string();
+}
+
+CFIndex AupresetDataLength(CFDictionaryRef state)
+{
+  CFTypeRef data = ValueFor(state, "data");
+  return data && CFGetTypeID(data) == CFDataGetTypeID() ? CFDataGetLength((CFDataRef)data) : -1;
+}
+
+CFDictionaryRef CopyAupresetWithName(CFDictionaryRef state, const std::string& name)
+{
+  CFMutableDictionaryRef copy = CFDictionaryCreateMutableCopy(kCFAllocatorDefault, 0, state);
+  CFStringRef key = CFStringCreateWithCString(kCFAllocatorDefault, "name", kCFStringEncodingUTF8);
+  CFStringRef value = CFStringCreateWithCString(kCFAllocatorDefault, name.c_str(), kCFStringEncodingUTF8);
+  if (copy && key && value) CFDictionarySetValue(copy, key, value);
+  if (key) CFRelease(key);
+  if (value) CFRelease(value);
+  return copy;
 }

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-// Reads and parses FILE (XML or binary property list). The caller releases
-// the dictionary.
+// Reads and parses FILE (XML or binary property list); an XML document must
+// end where its root element closes. The caller releases the dictionary.
 bool ReadAupreset(const std::string& path, CFDictionaryRef* state, std::string* error);
 
 // Whether the dictionary is a state of the component `desc`: the identity
@@ -22,3 +22,12 @@ bool CheckAupreset(CFDictionaryRef state, const AudioComponentDescription& desc,
 
 // The XML property-list bytes of a state dictionary.
 bool EncodeAupreset(CFPropertyListRef state, std::vector<UInt8>* bytes, std::string* error);
+
+// The state's "name" text ("" when there is none).
+std::string AupresetName(CFDictionaryRef state);
+
+// The length of the state's "data" bytes; -1 when there are none.
+CFIndex AupresetDataLength(CFDictionaryRef state);
+
+// A copy of the state with its "name" replaced. The caller releases it.
+CFDictionaryRef CopyAupresetWithName(CFDictionaryRef state, const std::string& name);

@@ -4,8 +4,11 @@
 // frames are set, input is fed through a render callback, and the unit is
 // initialised, rendered block by block, uninitialised and closed.
 
+#include "hosts/AudioSink.h"
 #include "hosts/AupresetFile.h"
+#include "hosts/DeclaredFrames.h"
 #include "hosts/HostUnit.h"
+#include "hosts/OutputFormats.h"
 #include "hosts/StagedFile.h"
 
 #include <sndfile.h>
@@ -16,6 +19,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 #include <cerrno>
 #include <charconv>
 #include <chrono>
@@ -33,6 +37,10 @@ const char* const kProg = "orvanta-render";
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kMaxBlock = 65536;
+// Frames per read from INPUT and per write to OUTPUT: the unit renders
+// several of its blocks from each, so the file system sees a few hundred
+// large transfers a minute of audio instead of thousands of small ones.
+constexpr int kIoFrames = 65536;
 
 struct Options
 {
@@ -43,23 +51,50 @@ struct Options
   bool bypass = false;
   bool list = false;
   bool quiet = false;
+  bool force = false;
   std::string loadState, saveState;
+  std::string stateName;              // --name
+  const OutputFormat* format = nullptr;  // --format, else OUTPUT's extension
 
   bool Renders() const { return !input.empty(); }
 };
+
+// One line on stderr: the program's name, `kind` ("" or "warning: ") and the message.
+[[gnu::format(printf, 2, 0)]] void Report(const char* kind, const char* fmt, va_list ap)
+{
+  fprintf(stderr, "%s: %s", kProg, kind);
+  vfprintf(stderr, fmt, ap);
+  fputc('\n', stderr);
+}
 
 [[gnu::format(printf, 1, 2)]] int Fail(const char* fmt, ...)
 {
   va_list ap;
   va_start(ap, fmt);
-  fprintf(stderr, "%s: ", kProg);
-  vfprintf(stderr, fmt, ap);
-  fputc('\n', stderr);
+  Report("", fmt, ap);
   va_end(ap);
   return kExitFailure;
 }
 
 int Fail(const std::string& message) { return Fail("%s", message.c_str()); }
+
+[[gnu::format(printf, 1, 2)]] void Warn(const char* fmt, ...)
+{
+  va_list ap;
+  va_start(ap, fmt);
+  Report("warning: ", fmt, ap);
+  va_end(ap);
+}
+
+// Mistakes in what the command line names, found once the unit is open.
+[[gnu::format(printf, 1, 2)]] int UsageFail(const char* fmt, ...)
+{
+  va_list ap;
+  va_start(ap, fmt);
+  Report("", fmt, ap);
+  va_end(ap);
+  return kExitUsage;
+}
 
 void PrintHelp()
 {
@@ -67,11 +102,17 @@ void PrintHelp()
     "usage: %s [options] INPUT OUTPUT\n"
     "       %s [options] --list | --save-state FILE\n"
     "Renders INPUT (any format libsndfile reads, mono or stereo, at its own sample\n"
-    "rate) through the Orvanta Audio Unit into OUTPUT, two channels, 32-bit float\n"
-    "WAV unless OUTPUT's extension names another format libsndfile writes (.aiff,\n"
-    ".flac, .caf, .w64, .rf64, .ogg, ...). OUTPUT appears only once it is complete.\n"
+    "rate) through the Orvanta Audio Unit into OUTPUT, two channels, in the format\n"
+    "OUTPUT's extension names (32-bit float WAV for .wav and for no extension).\n"
+    "A regular OUTPUT appears only once it is complete; through a symbolic link,\n"
+    "the file it points at is replaced. An existing OUTPUT that is not a regular\n"
+    "file (a FIFO, a device such as /dev/null) is written directly, as is standard\n"
+    "output for \"-\"; \"-\" as INPUT reads standard input.\n"
+    "Formats this machine writes: %s.\n"
     "\n"
     "options:\n"
+    "  --format NAME        write OUTPUT in format NAME whatever its extension\n"
+    "  --force              replace an OUTPUT or state file you may not write\n"
     "  --preset NAME        start from the factory preset NAME\n"
     "  --load-state FILE    restore a saved state (.aupreset property list)\n"
     "  --set NAME=VALUE     set a parameter (repeatable); VALUE is a real value or,\n"
@@ -79,6 +120,9 @@ void PrintHelp()
     "  --block N            frames per render call, 1 to %d (default 512)\n"
     "  --bypass             render with the effect bypassed\n"
     "  --save-state FILE    write the resulting state as an .aupreset property list\n"
+    "  --name TEXT          the name stored with --save-state (default: the loaded\n"
+    "                       state's name, else the preset's while no parameter was\n"
+    "                       changed, else FILE's name)\n"
     "  --list               list parameters, presets, channel configurations,\n"
     "                       latency and tail (after the options above are applied)\n"
     "  --quiet              no progress bar and no summary\n"
@@ -87,8 +131,9 @@ void PrintHelp()
     "and OUTPUT nothing is rendered: --list and --save-state still work.\n"
     "The component is found through AUDIO_COMPONENT_PATH; when that is not set,\n"
     "the folders around this program's own are searched.\n"
-    "Exit status: 0 done, 1 failed, 2 bad command line.\n",
-    kProg, kProg, kMaxBlock);
+    "Exit status: 0 done, 1 failed, 2 bad command line (unknown options, formats,\n"
+    "presets, parameters or out-of-range values).\n",
+    kProg, kProg, OutputFormatNames().c_str(), kMaxBlock);
 }
 
 bool ParseInt(const std::string& s, int* out)
@@ -168,16 +213,18 @@ int ParseArgs(int argc, char** argv, Options* o)
       PrintHelp();
       return -1;
     }
-    if (a == "--list" || a == "--quiet" || a == "-q" || a == "--bypass")
+    if (a == "--list" || a == "--quiet" || a == "-q" || a == "--bypass" || a == "--force")
     {
       if (!flag()) return kExitUsage;
       if (a == "--list") o->list = true;
       else if (a == "--bypass") o->bypass = true;
+      else if (a == "--force") o->force = true;
       else o->quiet = true;
       continue;
     }
     std::string v;
-    if (a == "--preset" || a == "--load-state" || a == "--save-state" || a == "--set" || a == "--block")
+    if (a == "--preset" || a == "--load-state" || a == "--save-state" || a == "--set" || a == "--block" ||
+        a == "--format" || a == "--name")
     {
       if (!value(&v)) return kExitUsage;
     }
@@ -187,6 +234,16 @@ int ParseArgs(int argc, char** argv, Options* o)
       return kExitUsage;
     }
     if (a == "--preset") o->preset = v;
+    else if (a == "--name") o->stateName = v;
+    else if (a == "--format")
+    {
+      o->format = FindOutputFormat(v);
+      if (!o->format)
+      {
+        Fail("unknown format \"%s\"; known formats: %s", v.c_str(), OutputFormatNames().c_str());
+        return kExitUsage;
+      }
+    }
     else if (a == "--load-state") o->loadState = v;
     else if (a == "--save-state") o->saveState = v;
     else if (a == "--set")
@@ -204,6 +261,11 @@ int ParseArgs(int argc, char** argv, Options* o)
       Fail("--block needs a whole number of frames from 1 to %d, got \"%s\"", kMaxBlock, v.c_str());
       return kExitUsage;
     }
+  }
+  if (!o->stateName.empty() && o->saveState.empty())
+  {
+    Fail("--name names the state --save-state writes; give --save-state FILE too");
+    return kExitUsage;
   }
   if (positional.empty())
   {
@@ -224,6 +286,18 @@ int ParseArgs(int argc, char** argv, Options* o)
   return 0;
 }
 
+// After the checks on which files are named, whose mistakes matter more.
+int ChooseOutputFormat(Options* o)
+{
+  if (!o->Renders() || o->format) return 0;
+  std::string extension;
+  o->format = OutputFormatForPath(o->output, &extension);
+  if (o->format) return 0;
+  Fail("unknown output extension \".%s\"; known: %s (or choose one with --format NAME)", extension.c_str(),
+       OutputFormatNames().c_str());
+  return kExitUsage;
+}
+
 // libsndfile's messages end in a full stop; ours continue after them.
 std::string SndfileError(SNDFILE* f)
 {
@@ -235,6 +309,7 @@ std::string SndfileError(SNDFILE* f)
 // Plain file-system failures get the system's words rather than libsndfile's.
 int CheckReadable(const std::string& path)
 {
+  if (path == "-") return 0;
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return Fail("cannot read %s: %s", path.c_str(), strerror(errno));
   if (S_ISDIR(st.st_mode)) return Fail("cannot read %s: it is a folder", path.c_str());
@@ -244,6 +319,8 @@ int CheckReadable(const std::string& path)
 
 bool SameFile(const std::string& a, const std::string& b)
 {
+  // Standard input and standard output are different streams.
+  if (a == "-" || b == "-") return false;
   if (a == b) return true;
   struct stat sa, sb;
   if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
@@ -261,6 +338,8 @@ int CheckDistinctFiles(const Options& o)
   }
   if (!o.saveState.empty())
   {
+    if (o.Renders() && o.saveState == "-" && o.output == "-")
+      return Fail("--save-state and OUTPUT cannot both be standard output");
     if (o.Renders() && SameFile(o.saveState, o.input))
       return Fail("--save-state %s is the same file as INPUT; choose another file", o.saveState.c_str());
     if (o.Renders() && SameFile(o.saveState, o.output))
@@ -302,8 +381,66 @@ bool ParseValue(const HostParameter& p, const std::string& text, double* value, 
   return false;
 }
 
-// Preset, saved state, then single parameters: each later step refines the one before.
-int ApplySettings(HostUnit& unit, const Options& o)
+std::string BaseNameWithoutExtension(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = base.rfind('.');
+  if (dot != std::string::npos && dot > 0) base.resize(dot);
+  return base;
+}
+
+std::vector<float> ParameterValues(const HostUnit& unit)
+{
+  std::vector<float> values;
+  for (const HostParameter& p : unit.Parameters())
+  {
+    float v = NAN;
+    unit.GetParameter(p, &v);
+    values.push_back(v);
+  }
+  return values;
+}
+
+// The unit's own state keeps the name of its current preset slot, which
+// says nothing of how the state was made. The name the user expects: --name,
+// else the loaded state's, else the factory preset's while its values stand,
+// else the state file's own name.
+std::string StateName(const Options& o, const std::string& loadedName, bool presetStands)
+{
+  if (!o.stateName.empty()) return o.stateName;
+  if (!o.loadState.empty()) return loadedName;
+  if (!o.preset.empty() && presetStands) return o.preset;
+  return BaseNameWithoutExtension(o.saveState);
+}
+
+int LoadState(HostUnit& unit, const std::string& path, std::string* loadedName)
+{
+  std::string error;
+  CFDictionaryRef state = nullptr;
+  if (!ReadAupreset(path, &state, &error)) return Fail(error);
+  CFPropertyListRef own = nullptr;
+  bool ok = CheckAupreset(state, unit.Description(), path, &error) && unit.CopyState(&own, &error);
+  // The unit reads the parameters it has and ignores what follows: longer
+  // data was made for something else and would be applied in part.
+  const CFIndex length = AupresetDataLength(state);
+  const CFIndex ownLength = own ? AupresetDataLength((CFDictionaryRef)own) : -1;
+  if (own) CFRelease(own);
+  if (ok && length > ownLength)
+  {
+    error = path + " is not a state of this version of the component: its data is " + std::to_string((long)length) +
+            " bytes long, the component's own is " + std::to_string((long)ownLength);
+    ok = false;
+  }
+  ok = ok && unit.RestoreState(state, &error);
+  if (ok) *loadedName = AupresetName(state);
+  CFRelease(state);
+  return ok ? 0 : Fail(error);
+}
+
+// Preset, saved state, then single parameters: each later step refines the
+// one before. `*stateName` receives the name --save-state stores.
+int ApplySettings(HostUnit& unit, const Options& o, std::string* stateName)
 {
   std::string error;
   if (!o.preset.empty())
@@ -313,18 +450,14 @@ int ApplySettings(HostUnit& unit, const Options& o)
     {
       std::vector<std::string> names;
       for (const HostPreset& p : unit.Presets()) names.push_back(p.name);
-      return Fail("unknown preset \"%s\"; valid presets: %s", o.preset.c_str(), Join(names).c_str());
+      return UsageFail("unknown preset \"%s\"; valid presets: %s", o.preset.c_str(), Join(names).c_str());
     }
     if (!unit.SelectPreset(*preset, &error)) return Fail(error);
   }
+  const std::vector<float> presetValues = ParameterValues(unit);
+  std::string loadedName;
   if (!o.loadState.empty())
-  {
-    CFDictionaryRef state = nullptr;
-    if (!ReadAupreset(o.loadState, &state, &error)) return Fail(error);
-    bool ok = CheckAupreset(state, unit.Description(), o.loadState, &error) && unit.RestoreState(state, &error);
-    CFRelease(state);
-    if (!ok) return Fail(error);
-  }
+    if (const int bad = LoadState(unit, o.loadState, &loadedName)) return bad;
   for (const auto& [name, text] : o.sets)
   {
     const HostParameter* p = unit.FindParameter(name);
@@ -332,12 +465,14 @@ int ApplySettings(HostUnit& unit, const Options& o)
     {
       std::vector<std::string> names;
       for (const HostParameter& q : unit.Parameters()) names.push_back(q.name);
-      return Fail("unknown parameter \"%s\"; valid parameters: %s", name.c_str(), Join(names).c_str());
+      return UsageFail("unknown parameter \"%s\"; valid parameters: %s", name.c_str(), Join(names).c_str());
     }
     double v = 0;
-    if (!ParseValue(*p, text, &v, &error) || !unit.SetParameter(*p, v, &error)) return Fail(error);
+    if (!ParseValue(*p, text, &v, &error)) return UsageFail("%s", error.c_str());
+    if (!unit.SetParameter(*p, v, &error)) return Fail(error);
   }
   if (o.bypass && !unit.SetBypass(true, &error)) return Fail(error);
+  *stateName = StateName(o, loadedName, ParameterValues(unit) == presetValues);
   return 0;
 }
 
@@ -359,40 +494,40 @@ std::string UnitText(const HostParameter& p)
   }
 }
 
-void List(const HostUnit& unit)
+void List(FILE* to, const HostUnit& unit)
 {
   const AudioComponentDescription& d = unit.Description();
-  printf("%s (%s %s %s), version %u.%u.%u\n", unit.Name().empty() ? "(unnamed)" : unit.Name().c_str(),
+  fprintf(to, "%s (%s %s %s), version %u.%u.%u\n", unit.Name().empty() ? "(unnamed)" : unit.Name().c_str(),
          TextFromCode(d.componentType).c_str(), TextFromCode(d.componentSubType).c_str(),
          TextFromCode(d.componentManufacturer).c_str(), (unsigned)(unit.Version() >> 16),
          (unsigned)((unit.Version() >> 8) & 0xFF), (unsigned)(unit.Version() & 0xFF));
-  printf("Parameters (name: range, unit, current value):\n");
+  fprintf(to, "Parameters (name: range, unit, current value):\n");
   for (const HostParameter& p : unit.Parameters())
   {
-    printf("  %-8s %s, %s, now %s", (p.name + ":").c_str(), RangeText(p).c_str(), UnitText(p).c_str(),
+    fprintf(to, "  %-8s %s, %s, now %s", (p.name + ":").c_str(), RangeText(p).c_str(), UnitText(p).c_str(),
            unit.ValueText(p).c_str());
     if (!p.valueNames.empty())
     {
-      printf("; values");
-      for (size_t i = 0; i < p.valueNames.size(); ++i) printf(" %zu \"%s\"", i, p.valueNames[i].c_str());
+      fprintf(to, "; values");
+      for (size_t i = 0; i < p.valueNames.size(); ++i) fprintf(to, " %zu \"%s\"", i, p.valueNames[i].c_str());
     }
-    printf("\n");
+    fprintf(to, "\n");
   }
-  printf("Factory presets:\n");
-  for (const HostPreset& p : unit.Presets()) printf("  %d \"%s\"\n", (int)p.number, p.name.c_str());
-  printf("Channel configurations (in -> out):");
+  fprintf(to, "Factory presets:\n");
+  for (const HostPreset& p : unit.Presets()) fprintf(to, "  %d \"%s\"\n", (int)p.number, p.name.c_str());
+  fprintf(to, "Channel configurations (in -> out):");
   const std::vector<AUChannelInfo> configs = unit.ChannelConfigurations();
   for (size_t i = 0; i < configs.size(); ++i)
-    printf("%s %d -> %d", i ? "," : "", (int)configs[i].inChannels, (int)configs[i].outChannels);
-  printf("\nLatency: %g s\nTail: %g s\n", unit.LatencySeconds(), unit.TailSeconds());
+    fprintf(to, "%s %d -> %d", i ? "," : "", (int)configs[i].inChannels, (int)configs[i].outChannels);
+  fprintf(to, "\nLatency: %g s\nTail: %g s\n", unit.LatencySeconds(), unit.TailSeconds());
 }
 
 // The input side: the unit pulls each block of the file through this callback.
 struct Feed
 {
-  std::vector<float> interleaved;  // the current block, as read from the file
+  const float* interleaved = nullptr;  // the current block, as read from the file
   UInt32 fileChannels = 1;
-  UInt32 frames = 0;               // frames of the block that hold audio
+  UInt32 frames = 0;                   // frames of the block that hold audio
 };
 
 // Called by the unit from inside AudioUnitRender, on the program's thread; no locks, no allocation.
@@ -408,52 +543,29 @@ OSStatus FeedInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeSta
     if (!dst || buf.mDataByteSize < frames * sizeof(float)) return kAudio_ParamError;
     const UInt32 ch = std::min(b, feed->fileChannels - 1);
     const UInt32 n = std::min(frames, feed->frames);
-    for (UInt32 i = 0; i < n; ++i) dst[i] = feed->interleaved[(size_t)i * feed->fileChannels + ch];
+    const float* src = feed->interleaved + ch;
+    if (feed->fileChannels == 1)
+      std::copy(src, src + n, dst);
+    else
+      for (UInt32 i = 0; i < n; ++i) dst[i] = src[(size_t)i * feed->fileChannels];
     std::fill(dst + n, dst + frames, 0.0f);
     buf.mDataByteSize = frames * sizeof(float);
   }
   return noErr;
 }
 
-std::string Lower(std::string s)
+// NaN and infinity have every exponent bit set; the integer test lets the
+// compiler check many samples at once.
+sf_count_t CountNonFinite(const float* samples, size_t count)
 {
-  for (char& c : s) c = (char)tolower((unsigned char)c);
-  return s;
-}
-
-// The major format libsndfile lists for OUTPUT's extension (WAV when none is
-// known), with the best sample type it can write there: 32-bit float where the
-// format holds it, else 24- or 16-bit integers, else its own lossy coding.
-int OutputFormatFor(const std::string& path)
-{
-  std::string ext;
-  const size_t dot = path.rfind('.');
-  if (dot != std::string::npos && path.find('/', dot) == std::string::npos) ext = Lower(path.substr(dot + 1));
-  if (ext == "aif" || ext == "aifc") ext = "aiff";
-  if (ext == "ogg") ext = "oga";
-  int major = SF_FORMAT_WAV;
-  int count = 0;
-  sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof(count));
-  for (int i = 0; i < count && !ext.empty(); ++i)
+  sf_count_t n = 0;
+  for (size_t i = 0; i < count; ++i)
   {
-    SF_FORMAT_INFO info{};
-    info.format = i;
-    if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof(info)) == 0 && info.extension && ext == info.extension)
-    {
-      major = info.format & SF_FORMAT_TYPEMASK;
-      break;
-    }
+    UInt32 bits;
+    memcpy(&bits, &samples[i], sizeof(bits));
+    n += (bits & 0x7F800000u) == 0x7F800000u;
   }
-  for (int sub : {SF_FORMAT_FLOAT, SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_VORBIS, SF_FORMAT_OPUS,
-                  SF_FORMAT_MPEG_LAYER_III})
-  {
-    SF_INFO probe{};
-    probe.samplerate = 48000;
-    probe.channels = 2;
-    probe.format = major | sub;
-    if (sf_format_check(&probe)) return major | sub;
-  }
-  return SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+  return n;
 }
 
 // A bar on a terminal, redrawn at most ten times a second.
@@ -519,12 +631,54 @@ void DefaultComponentPath(const char* argv0)
   setenv("AUDIO_COMPONENT_PATH", path.c_str(), 0);
 }
 
+// The magnitudes' bit patterns order like the magnitudes, so the peak and
+// the count of samples beyond full scale come from integer compares; kept
+// in separate lanes, they need no vector instructions beyond the baseline's.
+// NaN is no level and is left out. Raises *peakBits to the largest |sample|
+// seen (as bits); returns the count.
+sf_count_t MeasureLevels(const float* samples, size_t count, SInt32* peakBits)
+{
+  constexpr SInt32 kFullScale = 0x3F800000, kInfinity = 0x7F800000;
+  constexpr size_t kLanes = 8;
+  SInt32 peak[kLanes] = {}, over[kLanes] = {};
+  auto measure = [&](size_t lane, float sample) {
+    SInt32 bits;
+    memcpy(&bits, &sample, sizeof(bits));
+    bits &= 0x7FFFFFFF;
+    bits = bits > kInfinity ? 0 : bits;
+    peak[lane] = bits > peak[lane] ? bits : peak[lane];
+    over[lane] += bits > kFullScale;
+  };
+  size_t i = 0;
+  for (; i + kLanes <= count; i += kLanes)
+    for (size_t lane = 0; lane < kLanes; ++lane) measure(lane, samples[i + lane]);
+  for (; i < count; ++i) measure(0, samples[i]);
+  sf_count_t total = 0;
+  for (size_t lane = 0; lane < kLanes; ++lane)
+  {
+    *peakBits = std::max(*peakBits, peak[lane]);
+    total += over[lane];
+  }
+  return total;
+}
+
 struct RenderResult
 {
   sf_count_t frames = 0;
   float peak = 0.0f;
+  sf_count_t clipped = 0;    // output samples beyond full scale
+  sf_count_t nonFinite = 0;  // input samples that are NaN or infinite
   double seconds = 0.0;
 };
+
+std::string InputName(const std::string& path) { return path == "-" ? "standard input" : path; }
+std::string OutputName(const std::string& path) { return path == "-" ? "standard output" : path; }
+
+bool IsRegularFile(const std::string& path)
+{
+  struct stat st;
+  return path != "-" && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
 
 int Render(HostUnit& unit, const Options& o, SNDFILE* in, const SF_INFO& inInfo, StagedFile& out, RenderResult* result)
 {
@@ -534,81 +688,108 @@ int Render(HostUnit& unit, const Options& o, SNDFILE* in, const SF_INFO& inInfo,
     return Fail("the unit has no configuration for %d-channel input", inInfo.channels);
   Feed feed;
   feed.fileChannels = (UInt32)inInfo.channels;
-  feed.interleaved.assign((size_t)o.block * (size_t)inInfo.channels, 0.0f);
   if (!unit.Prepare((double)inInfo.samplerate, (UInt32)inInfo.channels, (UInt32)unitOut, (UInt32)o.block, FeedInput,
                     &feed, &error))
     return Fail(error);
 
-  if (!out.Create(&error)) return Fail(error);
-  SF_INFO outInfo{};
-  outInfo.samplerate = inInfo.samplerate;
-  outInfo.channels = 2;
-  outInfo.format = OutputFormatFor(o.output);
-  SNDFILE* sf = sf_open_fd(out.Descriptor(), SFM_WRITE, &outInfo, SF_FALSE);
-  if (!sf) return Fail("cannot write %s: %s", o.output.c_str(), SndfileError(nullptr).c_str());
-  // The same render gives the same bytes: no PEAK chunk, whose time stamp differs run to run.
-  sf_command(sf, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
-  // Integer formats wrap samples beyond full scale unless told to clip them.
-  if ((outInfo.format & SF_FORMAT_SUBMASK) != SF_FORMAT_FLOAT) sf_command(sf, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+  if (!out.Create(o.force, &error)) return Fail(error);
+  // A stream header can only declare the length a regular input file gives.
+  const sf_count_t expected = IsRegularFile(o.input) ? inInfo.frames : -1;
+  std::unique_ptr<AudioSink> sink =
+    OpenAudioSink(out.Descriptor(), OutputName(o.output), *o.format, inInfo.samplerate, 2, expected, &error);
+  if (!sink) return Fail(error);
 
   std::vector<std::vector<float>> channels((size_t)unitOut, std::vector<float>((size_t)o.block));
   std::vector<UInt8> ablStorage(offsetof(AudioBufferList, mBuffers) + (size_t)unitOut * sizeof(AudioBuffer));
   AudioBufferList* abl = (AudioBufferList*)ablStorage.data();
-  std::vector<float> interleaved((size_t)o.block * 2);
+  std::vector<float> input((size_t)kIoFrames * (size_t)inInfo.channels);
+  std::vector<float> output((size_t)kIoFrames * 2);
   Progress progress(!o.quiet && isatty(STDERR_FILENO), inInfo.frames, inInfo.samplerate);
   const auto start = std::chrono::steady_clock::now();
+  SInt32 peakBits = 0;
   bool ok = true;
-  for (;;)
+  while (ok)
   {
-    const sf_count_t got = sf_readf_float(in, feed.interleaved.data(), o.block);
+    const sf_count_t got = sf_readf_float(in, input.data(), kIoFrames);
     if (got < 0 || (got == 0 && sf_error(in) != SF_ERR_NO_ERROR))
     {
       ok = !Fail("cannot read %s: %s", o.input.c_str(), SndfileError(in).c_str());
       break;
     }
     if (got == 0) break;
-    feed.frames = (UInt32)got;
-    abl->mNumberBuffers = (UInt32)unitOut;
-    for (int c = 0; c < unitOut; ++c)
-      abl->mBuffers[c] = AudioBuffer{1, (UInt32)(got * (sf_count_t)sizeof(float)), channels[(size_t)c].data()};
-    const OSStatus err = unit.Render((UInt32)got, abl);
-    if (err)
+    result->nonFinite += CountNonFinite(input.data(), (size_t)got * (size_t)inInfo.channels);
+    sf_count_t clipped = 0;
+    for (sf_count_t done = 0; done < got;)
     {
-      ok = !Fail("the unit failed to render at frame %lld (status %d)", (long long)result->frames, (int)err);
-      break;
+      const UInt32 n = (UInt32)std::min<sf_count_t>(o.block, got - done);
+      feed.interleaved = input.data() + (size_t)done * (size_t)inInfo.channels;
+      feed.frames = n;
+      abl->mNumberBuffers = (UInt32)unitOut;
+      for (int c = 0; c < unitOut; ++c)
+        abl->mBuffers[c] = AudioBuffer{1, (UInt32)(n * sizeof(float)), channels[(size_t)c].data()};
+      const OSStatus err = unit.Render(n, abl);
+      if (err)
+      {
+        ok = !Fail("the unit failed to render at frame %lld (status %d)", (long long)(result->frames + done), (int)err);
+        break;
+      }
+      // The unit may have pointed the buffers at its own memory.
+      const float* left = (const float*)abl->mBuffers[0].mData;
+      const float* right = (const float*)abl->mBuffers[std::min(1, unitOut - 1)].mData;
+      float* dst = output.data() + (size_t)done * 2;
+      for (UInt32 i = 0; i < n; ++i)
+      {
+        dst[(size_t)i * 2] = left[i];
+        dst[(size_t)i * 2 + 1] = right[i];
+      }
+      clipped += MeasureLevels(dst, (size_t)n * 2, &peakBits);
+      done += n;
     }
-    // The unit may have pointed the buffers at its own memory.
-    const float* left = (const float*)abl->mBuffers[0].mData;
-    const float* right = (const float*)abl->mBuffers[std::min(1, unitOut - 1)].mData;
-    float peak = result->peak;
-    for (sf_count_t i = 0; i < got; ++i)
+    if (!ok) break;
+    result->clipped += clipped;
+    if (!sink->Write(output.data(), got, &error))
     {
-      interleaved[(size_t)i * 2] = left[i];
-      interleaved[(size_t)i * 2 + 1] = right[i];
-      peak = std::max(peak, std::max(std::fabs(left[i]), std::fabs(right[i])));
-    }
-    result->peak = peak;
-    if (sf_writef_float(sf, interleaved.data(), got) != got)
-    {
-      ok = !Fail("cannot write %s: %s", o.output.c_str(), SndfileError(sf).c_str());
+      ok = !Fail(error);
       break;
     }
     result->frames += got;
     progress.Update(result->frames);
   }
-  if (sf_close(sf) != 0 && ok) ok = !Fail("cannot write %s: %s", o.output.c_str(), SndfileError(nullptr).c_str());
+  if (!sink->Close(&error) && ok) ok = !Fail(error);
+  memcpy(&result->peak, &peakBits, sizeof(peakBits));
   result->seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   progress.Clear();
   return ok ? 0 : kExitFailure;
 }
 
-void PrintSummary(const Options& o, const RenderResult& r, double rate)
+double Decibels(float v) { return v > 0.0f ? 20.0 * std::log10((double)v) : -INFINITY; }
+
+
+// What the render did to the audio that the user would not otherwise know.
+void WarnAboutRender(const Options& o, const SF_INFO& inInfo, const RenderResult& r)
+{
+  if (r.nonFinite > 0)
+    Warn("%s holds %lld non-finite samples (NaN or infinity)", InputName(o.input).c_str(), (long long)r.nonFinite);
+  // Through a pipe a length cannot be checked: streams may say "until the end".
+  if (IsRegularFile(o.input))
+  {
+    const sf_count_t declared = std::max(inInfo.frames, DeclaredFrames(o.input, inInfo));
+    if (r.frames < declared)
+      Warn("%s is cut short: its header declares %lld frames, the file holds %lld", o.input.c_str(),
+           (long long)declared, (long long)r.frames);
+  }
+  if (r.clipped > 0 && !o.format->HoldsFloat())
+    Warn("%lld samples clipped at full scale in %s (peak %+.1f dBFS); lower Level or write a float format",
+         (long long)r.clipped, OutputName(o.output).c_str(), Decibels(r.peak));
+}
+
+void PrintSummary(FILE* to, const Options& o, const RenderResult& r, double rate)
 {
   const double audio = (double)r.frames / rate;
   const double factor = r.seconds > 0 ? audio / r.seconds : 0.0;
-  const double peakDb = r.peak > 0.0f ? 20.0 * std::log10((double)r.peak) : -INFINITY;
-  printf("%s: %lld frames, %.2f s of audio, real-time factor %.*fx, output peak %.1f dBFS\n", o.output.c_str(),
-         (long long)r.frames, audio, factor < 10 ? 1 : 0, factor, peakDb);
+  fprintf(to, "%s: %lld frames, %.2f s of audio, real-time factor %.*fx, output peak %.1f dBFS\n",
+          OutputName(o.output).c_str(), (long long)r.frames, audio, factor < 10 ? 1 : 0,
+          factor, Decibels(r.peak));
 }
 
 }  // namespace
@@ -620,8 +801,11 @@ int main(int argc, char** argv)
   if (parsed == -1) return 0;
   if (parsed) return parsed;
   if (const int bad = CheckDistinctFiles(o)) return bad;
+  if (const int bad = ChooseOutputFormat(&o)) return bad;
   InstallStagedFileCleanup();
   DefaultComponentPath(argv[0]);
+  // Audio written to standard output must not be mixed with text.
+  FILE* text = o.output == "-" ? stderr : stdout;
 
   SF_INFO inInfo{};
   SNDFILE* in = nullptr;
@@ -629,7 +813,9 @@ int main(int argc, char** argv)
   {
     if (const int bad = CheckReadable(o.input)) return bad;
     in = sf_open(o.input.c_str(), SFM_READ, &inInfo);
-    if (!in) return Fail("cannot read %s: not an audio file libsndfile reads (%s)", o.input.c_str(), SndfileError(nullptr).c_str());
+    if (!in)
+      return Fail("cannot read %s: not an audio file libsndfile reads (%s)", InputName(o.input).c_str(),
+                  SndfileError(nullptr).c_str());
     if (inInfo.channels < 1 || inInfo.channels > 2 || inInfo.samplerate <= 0)
     {
       sf_close(in);
@@ -641,11 +827,11 @@ int main(int argc, char** argv)
   int status = 0;
   {
     HostUnit unit;
-    std::string error;
+    std::string error, stateName;
     AudioComponentDescription desc{kAudioUnitType_Effect, CodeFromText("orv5"), CodeFromText("Zrnt"), 0, 0};
     if (!unit.Open(desc, &error)) status = Fail(error);
-    if (!status) status = ApplySettings(unit, o);
-    if (!status && o.list) List(unit);
+    if (!status) status = ApplySettings(unit, o, &stateName);
+    if (!status && o.list) List(text, unit);
 
     StagedFile state(o.saveState);
     if (!status && !o.saveState.empty())
@@ -653,10 +839,13 @@ int main(int argc, char** argv)
       // Written before the render, so an unwritable state file is known before the long part.
       CFPropertyListRef dict = nullptr;
       std::vector<UInt8> bytes;
-      bool ok = unit.CopyState(&dict, &error) && EncodeAupreset(dict, &bytes, &error);
+      bool ok = unit.CopyState(&dict, &error);
+      CFDictionaryRef named = ok ? CopyAupresetWithName((CFDictionaryRef)dict, stateName) : nullptr;
+      ok = named && EncodeAupreset(named, &bytes, &error);
+      if (named) CFRelease(named);
       if (dict) CFRelease(dict);
-      ok = ok && state.Create(&error) && state.Write(bytes.data(), bytes.size(), &error);
-      if (!ok) status = Fail(error);
+      ok = ok && state.Create(o.force, &error) && state.Write(bytes.data(), bytes.size(), &error);
+      if (!ok) status = Fail(error.empty() ? "cannot name the saved state" : error);
     }
 
     StagedFile output(o.output);
@@ -664,7 +853,8 @@ int main(int argc, char** argv)
     if (!status && o.Renders()) status = Render(unit, o, in, inInfo, output, &result);
     if (!status && !o.saveState.empty() && !state.Commit(&error)) status = Fail(error);
     if (!status && o.Renders() && !output.Commit(&error)) status = Fail(error);
-    if (!status && o.Renders() && !o.quiet) PrintSummary(o, result, inInfo.samplerate);
+    if (!status && o.Renders()) WarnAboutRender(o, inInfo, result);
+    if (!status && o.Renders() && !o.quiet) PrintSummary(text, o, result, inInfo.samplerate);
   }
   if (in) sf_close(in);
   return status;

@@ -1,6 +1,9 @@
 #pragma once
 
-// The raster library: 32-bit bitmaps, per-pixel combining rules and blits.
+// The raster library: 32-bit bitmaps, per-pixel combining rules, blits,
+// glyph-cached text, PNG loading, lines, curves and filled shapes.
+// The raster library: 32-bit bitmaps, per-pixel combining rules, blits, lines,
+// curves and filled shapes.
 
 #include "raster/RAS_Pixel.h"
 #include "raster/RAS_Combine.h"
@@ -11,3 +14,6 @@
 #include "raster/RAS_DrawGlyph.h"
 #include "raster/RAS_IFont.h"
 #include "raster/RAS_CachedFont.h"
+#include "raster/RAS_PNGLoader.h"
+#include "raster/RAS_Lines.h"
+#include "raster/RAS_Shapes.h"

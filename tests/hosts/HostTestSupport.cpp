@@ -66,7 +66,7 @@ std::string PhraseTool() { return BuildDir() + "/bin/orvanta-phrase"; }
 
 void UseBuiltComponent() { setenv("AUDIO_COMPONENT_PATH", BuildDir().c_str(), 1); }
 
-RunResult Run(const std::vector<std::string>& argv)
+RunResult Run(const std::vector<std::string>& argv, const std::string& input)
 {
   RunResult result;
   TempDir capture;
@@ -77,7 +77,7 @@ RunResult Run(const std::vector<std::string>& argv)
   {
     const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int nul = open("/dev/null", O_RDONLY);
+    const int nul = open(input.c_str(), O_RDONLY);
     if (out < 0 || err < 0 || nul < 0) _exit(126);
     dup2(nul, 0);
     dup2(out, 1);
@@ -96,11 +96,11 @@ RunResult Run(const std::vector<std::string>& argv)
   return result;
 }
 
-RunResult Render(const std::vector<std::string>& args)
+RunResult Render(const std::vector<std::string>& args, const std::string& input)
 {
   std::vector<std::string> argv{RenderTool()};
   argv.insert(argv.end(), args.begin(), args.end());
-  return Run(argv);
+  return Run(argv, input);
 }
 
 TempDir::TempDir()
@@ -179,6 +179,21 @@ bool ReadAudio(const std::string& path, Audio* audio)
   const bool ok = sf_readf_float(f, audio->samples.data(), info.frames) == info.frames;
   sf_close(f);
   return ok;
+}
+
+float MaxDifference(const Audio& a, const Audio& b)
+{
+  if (a.samples.size() != b.samples.size()) return INFINITY;
+  float d = 0;
+  for (size_t i = 0; i < a.samples.size(); ++i) d = std::max(d, std::fabs(a.samples[i] - b.samples[i]));
+  return d;
+}
+
+float Peak(const Audio& a)
+{
+  float p = 0;
+  for (float v : a.samples) p = std::max(p, std::fabs(v));
+  return p;
 }
 
 std::string ReadText(const std::string& path)

@@ -24,10 +24,10 @@ struct RunResult
   std::string err;
 };
 
-// Runs a program with the given arguments (argv[0] is the program's path) and
-// waits for it.
-RunResult Run(const std::vector<std::string>& argv);
-RunResult Render(const std::vector<std::string>& args);
+// Runs a program with the given arguments (argv[0] is the program's path),
+// its standard input read from `input`, and waits for it.
+RunResult Run(const std::vector<std::string>& argv, const std::string& input = "/dev/null");
+RunResult Render(const std::vector<std::string>& args, const std::string& input = "/dev/null");
 
 // A fresh folder removed with everything in it when the object goes.
 class TempDir
@@ -62,6 +62,10 @@ Audio TestSignal(int rate, int channels, double seconds);
 // 32-bit float WAV unless `format` (libsndfile SF_FORMAT_*) says otherwise.
 bool WriteAudio(const std::string& path, const Audio& audio, int format = 0);
 bool ReadAudio(const std::string& path, Audio* audio);
+
+// Largest sample difference (infinite when the lengths differ), and peak.
+float MaxDifference(const Audio& a, const Audio& b);
+float Peak(const Audio& a);
 
 std::string ReadText(const std::string& path);
 bool WriteText(const std::string& path, const std::string& text);

@@ -61,21 +61,6 @@ protected:
   std::string mono, stereo;
 };
 
-float MaxDifference(const Audio& a, const Audio& b)
-{
-  if (a.samples.size() != b.samples.size()) return INFINITY;
-  float d = 0;
-  for (size_t i = 0; i < a.samples.size(); ++i) d = std::max(d, std::fabs(a.samples[i] - b.samples[i]));
-  return d;
-}
-
-float Peak(const Audio& a)
-{
-  float p = 0;
-  for (float v : a.samples) p = std::max(p, std::fabs(v));
-  return p;
-}
-
 }  // namespace
 
 TEST_F(RenderTest, MonoAndStereoGiveTwoEqualFiniteChannelsAtTheFileRate)
@@ -191,7 +176,7 @@ TEST_F(RenderTest, OutputFormatFollowsTheExtension)
 {
   const Audio wav = RenderOk({mono}, dir / "a.wav");
   const Audio flac = RenderOk({mono}, dir / "a.flac");
-  const Audio other = RenderOk({mono}, dir / "a.out");
+  const Audio other = RenderOk({mono}, dir / "a");
   SF_INFO info{};
   SNDFILE* f = sf_open((dir / "a.flac").c_str(), SFM_READ, &info);
   ASSERT_NE(f, nullptr);
@@ -199,7 +184,7 @@ TEST_F(RenderTest, OutputFormatFollowsTheExtension)
   EXPECT_EQ(info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_FLAC);
   EXPECT_EQ(info.channels, 2);
   EXPECT_LT(MaxDifference(wav, flac), 1e-5f);
-  f = sf_open((dir / "a.out").c_str(), SFM_READ, &info);
+  f = sf_open((dir / "a").c_str(), SFM_READ, &info);
   ASSERT_NE(f, nullptr);
   sf_close(f);
   EXPECT_EQ(info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
@@ -234,6 +219,8 @@ TEST_F(RenderTest, ListShowsWhatAHostReads)
   EXPECT_NE(clean.out.find("High:    0 to 1, generic, now 0.250"), std::string::npos) << clean.out;
 }
 
+// Names and values on the command line that the unit does not know are
+// command-line mistakes (exit 2), as --help says; files that fail exit 1.
 TEST_F(RenderTest, BadInputIsRefusedInOneLine)
 {
   const std::string out = dir / "out.wav";
@@ -243,15 +230,15 @@ TEST_F(RenderTest, BadInputIsRefusedInOneLine)
   ExpectRefused({dir / "text.txt", out}, {"cannot read", "not an audio file"});
   ExpectRefused({dir.Path(), out}, {"is a folder"});
   ExpectRefused({dir / "three.wav", out}, {"3 channels", "only mono and stereo"});
-  ExpectRefused({"--set", "Gain=1", mono, out}, {"unknown parameter \"Gain\"", "Level, Drive, Low, High, Channel"});
-  ExpectRefused({"--preset", "Crunch", mono, out}, {"unknown preset \"Crunch\"", "Dirty, Clean"});
-  ExpectRefused({"--set", "Drive=lots", mono, out}, {"\"lots\"", "Drive", "not a number", "0 to 1"});
-  ExpectRefused({"--set", "Drive=1,5", mono, out}, {"not a number", "0 to 1"});
-  ExpectRefused({"--set", "Level=1.5", mono, out}, {"1.5", "Level", "out of range (0 to 1)"});
-  ExpectRefused({"--set", "Low=-0.1", mono, out}, {"out of range (0 to 1)"});
-  ExpectRefused({"--set", "Channel=Metal", mono, out}, {"\"Metal\"", "Clean, Dirty"});
-  ExpectRefused({"--set", "Channel=2", mono, out}, {"out of range (0 to 1)"});
-  ExpectRefused({"--set", "Channel=0.5", mono, out}, {"whole number"});
+  ExpectRefused({"--set", "Gain=1", mono, out}, {"unknown parameter \"Gain\"", "Level, Drive, Low, High, Channel"}, 2);
+  ExpectRefused({"--preset", "Crunch", mono, out}, {"unknown preset \"Crunch\"", "Dirty, Clean"}, 2);
+  ExpectRefused({"--set", "Drive=lots", mono, out}, {"\"lots\"", "Drive", "not a number", "0 to 1"}, 2);
+  ExpectRefused({"--set", "Drive=1,5", mono, out}, {"not a number", "0 to 1"}, 2);
+  ExpectRefused({"--set", "Level=1.5", mono, out}, {"1.5", "Level", "out of range (0 to 1)"}, 2);
+  ExpectRefused({"--set", "Low=-0.1", mono, out}, {"out of range (0 to 1)"}, 2);
+  ExpectRefused({"--set", "Channel=Metal", mono, out}, {"\"Metal\"", "Clean, Dirty"}, 2);
+  ExpectRefused({"--set", "Channel=2", mono, out}, {"out of range (0 to 1)"}, 2);
+  ExpectRefused({"--set", "Channel=0.5", mono, out}, {"whole number"}, 2);
   ExpectRefused({mono, mono}, {"same file as INPUT"});
   ExpectRefused({mono, dir.Path() + "/./mono.wav"}, {"same file as INPUT"});
   ASSERT_EQ(symlink(mono.c_str(), (dir / "link.wav").c_str()), 0);
@@ -272,12 +259,21 @@ TEST_F(RenderTest, BadCommandLinesExitWithTwo)
   ExpectRefused({"--louder", mono, "a.wav"}, {"unknown option --louder"}, 2);
   ExpectRefused({mono, "a.wav", "--preset"}, {"--preset needs a value"}, 2);
   ExpectRefused({"--set", "Level", mono, "a.wav"}, {"NAME=VALUE"}, 2);
+  ExpectRefused({"--format", "mp4", mono, "a.wav"}, {"unknown format \"mp4\"", "wav", "flac"}, 2);
+  ExpectRefused({"--name", "Mine", mono, "a.wav"}, {"--save-state"}, 2);
   ExpectRefused({"--block", "0", mono, "a.wav"}, {"--block", "1 to 65536"}, 2);
   ExpectRefused({"--block", "12x", mono, "a.wav"}, {"--block"}, 2);
   ExpectRefused({"--bypass=1", mono, "a.wav"}, {"takes no value"}, 2);
   const RunResult help = Render({"--help"});
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.out.find("usage: orvanta-render [options] INPUT OUTPUT"), std::string::npos);
+}
+
+// "Level=" names a parameter but no value; read as an empty number it
+// would be refused later as a bad value with exit 1, or taken as 0.
+TEST_F(RenderTest, SetWithAnEmptyValueIsACommandLineError)
+{
+  ExpectRefused({"--set", "Level=", mono, dir / "a.wav"}, {"--set needs NAME=VALUE", "\"Level=\""}, 2);
 }
 
 TEST_F(RenderTest, FailuresLeaveAnExistingOutputAlone)
@@ -344,4 +340,59 @@ TEST_F(RenderTest, InterruptedRenderLeavesNoFile)
   fclose(pipe);
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM);
   EXPECT_EQ(dir.Names(), (std::vector<std::string>{"mono.wav", "pipe.au", "stereo.wav"}));
+}
+
+// Reads of many frames feed several unit blocks each; blocks that straddle
+// two reads, and a last read that is not full, must join seamlessly.
+TEST_F(RenderTest, LongInputsRenderTheSameAtEveryBlockSize)
+{
+  const std::string longer = dir / "long.wav";
+  ASSERT_TRUE(WriteAudio(longer, TestSignal(48000, 2, 3.1)));
+  const Audio ref = RenderOk({"--block", "512", longer}, dir / "ref.wav");
+  ASSERT_EQ(ref.Frames(), 148800u);
+  for (const char* block : {"1000", "65536"})
+    EXPECT_LT(MaxDifference(ref, RenderOk({"--block", block, longer}, dir / "b.wav")), 1e-6f) << block;
+}
+
+// One NaN once spread through the rest of its block unannounced; the host
+// says how many such samples the input held, in one line.
+TEST_F(RenderTest, NonFiniteInputSamplesAreCountedInOneWarning)
+{
+  Audio a = TestSignal(44100, 2, 0.5);
+  a.samples[1000] = NAN;
+  a.samples[1001] = NAN;
+  a.samples[5000] = INFINITY;
+  a.samples[20001] = -INFINITY;
+  ASSERT_TRUE(WriteAudio(dir / "bad.wav", a));
+  const RunResult r = Render({"--quiet", dir / "bad.wav", dir / "out.wav"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.err, "orvanta-render: warning: " + dir / "bad.wav" + " holds 4 non-finite samples (NaN or infinity)\n");
+}
+
+// A file cut short (an interrupted copy) reads like a complete shorter one;
+// the header still tells how long it was meant to be.
+TEST_F(RenderTest, TruncatedInputIsRenderedWithAWarning)
+{
+  struct Case
+  {
+    const char* name;
+    int format;
+    int bytesPerFrame;
+  };
+  for (const Case& c : {Case{"cut.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 4}, Case{"cut.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2}})
+  {
+    const std::string cut = dir / c.name;
+    ASSERT_TRUE(WriteAudio(cut, TestSignal(48000, 1, 0.5), c.format));
+    struct stat st;
+    ASSERT_EQ(stat(cut.c_str(), &st), 0);
+    // libsndfile ends both files with their 24000 frames.
+    const off_t header = st.st_size - 24000 * c.bytesPerFrame;
+    ASSERT_EQ(truncate(cut.c_str(), header + 10000 * c.bytesPerFrame + 1), 0);
+    const RunResult r = Render({"--quiet", cut, dir / "out.wav"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "orvanta-render: warning: " + cut + " is cut short: its header declares 24000 frames, the file holds 10000\n");
+    Audio out;
+    ASSERT_TRUE(ReadAudio(dir / "out.wav", &out));
+    EXPECT_EQ(out.Frames(), 10000u);
+  }
 }

@@ -58,6 +58,14 @@ CFTypeRef Value(CFDictionaryRef dict, const char* key)
   return v;
 }
 
+std::string Text(CFDictionaryRef dict, const char* key)
+{
+  CFTypeRef v = Value(dict, key);
+  char text[256] = {};
+  if (v && CFGetTypeID(v) == CFStringGetTypeID()) CFStringGetCString((CFStringRef)v, text, sizeof(text), kCFStringEncodingUTF8);
+  return text;
+}
+
 SInt64 Integer(CFDictionaryRef dict, const char* key)
 {
   CFTypeRef v = Value(dict, key);
@@ -136,7 +144,8 @@ TEST_F(StateTest, SavedStateHoldsTheComponentAndItsParameters)
   ASSERT_TRUE(name && CFGetTypeID(name) == CFStringGetTypeID());
   char text[64] = {};
   CFStringGetCString((CFStringRef)name, text, sizeof(text), kCFStringEncodingUTF8);
-  EXPECT_STREQ(text, "Clean");
+  // Parameters changed after the preset: the state is named after its file.
+  EXPECT_STREQ(text, "s");
   CFTypeRef data = Value(dict, "data");
   ASSERT_TRUE(data && CFGetTypeID(data) == CFDataGetTypeID());
   const std::string chunk((const char*)CFDataGetBytePtr((CFDataRef)data), (size_t)CFDataGetLength((CFDataRef)data));
@@ -225,4 +234,69 @@ TEST_F(StateTest, StateFileMustNotOverwriteTheAudio)
   EXPECT_NE(l.err.find("--load-state"), std::string::npos) << l.err;
   EXPECT_EQ(ReadText(dir / "s.aupreset"), "x");
   EXPECT_FALSE(Exists(dir / "out.wav"));
+}
+
+// The unit's state carries the name of its current preset slot ("Dirty"
+// whatever was set); the saved name must say how the state was made.
+TEST_F(StateTest, SavedNameSaysWhereTheStateCameFrom)
+{
+  WriteText(dir / "hand.aupreset", HandWritten(Chunk({0.75, 0.625, 0.375, 0.875, 0.0})));
+  struct Case
+  {
+    std::vector<std::string> args;
+    const char* name;
+  };
+  const std::vector<Case> cases = {
+    {{"--set", "Channel=Clean"}, "tone"},
+    {{"--preset", "Clean"}, "Clean"},
+    {{"--preset", "Clean", "--set", "Channel=Clean"}, "Clean"},  // set to what the preset has
+    {{"--load-state", dir / "hand.aupreset", "--set", "Level=0.9"}, "Late Night"},
+    {{"--preset", "Clean", "--name", "Sunday Jazz"}, "Sunday Jazz"},
+  };
+  for (const Case& c : cases)
+  {
+    std::vector<std::string> args = c.args;
+    args.insert(args.end(), {"--save-state", dir / "tone.aupreset"});
+    const RunResult r = Render(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    CFDictionaryRef dict = ParsePlist(ReadText(dir / "tone.aupreset"));
+    ASSERT_NE(dict, nullptr);
+    EXPECT_EQ(Text(dict, "name"), c.name) << c.args[0] << " " << c.args[1];
+    CFRelease(dict);
+  }
+}
+
+TEST_F(StateTest, FolderGivenAsStateIsCalledAFolder)
+{
+  const RunResult r = Render({"--load-state", dir.Path(), "--list"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("is a folder"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("too large"), std::string::npos) << r.err;
+}
+
+// What the property-list reader and the unit would take in part: a document
+// cut short or followed by other bytes, and data longer than the unit's
+// five parameters.
+TEST_F(StateTest, DamagedOrOversizedStatesAreRefused)
+{
+  const std::string good = HandWritten(Chunk({0.75, 0.625, 0.375, 0.875, 0.0}));
+  const size_t dictEnd = good.rfind("</dict>");
+  const std::vector<std::pair<std::string, std::string>> cases = {
+    {good.substr(0, good.rfind("</plist>")), "cut short"},
+    {good.substr(0, dictEnd), "cut short"},
+    {good.substr(0, dictEnd + 4), "cut short"},
+    {good + "<key>x</key>", "followed by other bytes"},
+    {HandWritten(Chunk({0.75, 0.625, 0.375, 0.875, 0.0, 0.5})), "48 bytes long, the component's own is 40"},
+  };
+  const std::string out = dir / "out.wav";
+  for (const auto& [content, message] : cases)
+  {
+    WriteText(dir / "bad.aupreset", content);
+    const RunResult r = Render({"--load-state", dir / "bad.aupreset", in, out});
+    EXPECT_EQ(r.exitCode, 1) << content;
+    EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    EXPECT_FALSE(Exists(out));
+  }
+  WriteText(dir / "good.aupreset", good + "\n\n");
+  EXPECT_EQ(Render({"--load-state", dir / "good.aupreset", "--list"}).exitCode, 0);
 }
