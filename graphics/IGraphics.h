@@ -1,8 +1,16 @@
 #pragma once
 
+#include "graphics/IBitmap.h"
+#include "graphics/IChannelBlend.h"
+#include "graphics/IColor.h"
+#include "graphics/IRECT.h"
+#include "graphics/IText.h"
 #include "plugin/containers/KIT_String.h"
 
 class IFxBase;
+class RAS_IBitmap;
+class RAS_MemBitmap;
+class RAS_SysBitmap;
 
 // What a file dialog is for.
 enum EFileAction
@@ -11,10 +19,13 @@ enum EFileAction
   kFileSave = 1
 };
 
-// The editor base as the plug-in core sees it. The core calls the editor only
-// through virtual operations, so the core library never needs the editor's code
-// at link time: a platform editor (or a test stand-in) supplies the behaviour.
-// Every operation runs on the host's UI thread.
+// The editor: controls draw through these calls into one off-screen draw
+// bitmap, which the platform copies to its window. The plug-in core calls the
+// editor only through virtual operations and inline accessors, so the core
+// library and the component link without the editor's code; a program that
+// makes an editor (a platform subclass or a test stand-in) links libgraphics.
+// Everything here runs on the host's UI thread unless said otherwise; images
+// and fonts live in the process-wide caches (BitmapStorage, FontStorage).
 class IGraphics
 {
 public:
@@ -26,8 +37,8 @@ public:
   IGraphics(const IGraphics&) = delete;
   IGraphics& operator=(const IGraphics&) = delete;
 
-  // UI thread, when the plug-in base deletes its editor; may free.
-  virtual ~IGraphics() {}
+  // UI thread, when the plug-in base deletes its editor; frees both bitmaps.
+  virtual ~IGraphics();
 
   // UI thread, under the plug-in's mutex: a parameter changed outside the
   // editor. value is normalised when normalized is set, else the real value.
@@ -36,8 +47,10 @@ public:
     (void)paramIdx; (void)value; (void)normalized;
   }
 
-  // UI thread: makes the drawing surfaces; called when the editor is attached.
-  virtual void PrepDraw() {}
+  // UI thread; allocates: makes the draw bitmap (width x height) and an empty
+  // temporary bitmap, replacing any earlier ones. Called when the editor is
+  // attached and on resize.
+  virtual void PrepDraw();
 
   // UI thread; modal; may allocate. Asks the user for a file: *pFileName holds
   // the default name on entry and the chosen path on return ("" when the user
@@ -51,13 +64,74 @@ public:
     if (pFileName) pFileName->Set("");
   }
 
+  // UI thread; may allocate (the font on first use): DrawIText measuring only.
+  virtual bool MeasureIText(IText* pTxt, char* str, IRECT* pR);
+
+  // UI thread; allocates: decodes the named image resource. The platform
+  // supplies it; the base has no resources and returns null.
+  virtual RAS_IBitmap* OSLoadBitmap(int ID, const char* name)
+  {
+    (void)ID; (void)name;
+    return nullptr;
+  }
+
+  // Images. The same ID always yields the same raster bitmap for the life of
+  // the process. An image the platform cannot load is not cached: the result
+  // has no data (and 0 x 0 size), draws nothing, and a later call tries again.
+  IBitmap LoadIBitmap(int ID, const char* name, int nStates = 1, bool framesAreHorizontal = false);
+  void RetainBitmap(IBitmap* pBitmap);
+  void ReleaseBitmap(IBitmap* pBitmap);
+  IBitmap ScaleBitmap(IBitmap* pSrcBitmap, int destW, int destH);
+  IBitmap CropBitmap(IBitmap* pSrcBitmap, IRECT* pR);
+  RAS_pixel* GetBits();
+
+  // Bitmap drawing, clipped to the draw rectangle (rotation excepted). The
+  // source-position form takes no default blend, so that a call such as
+  // DrawBitmap(b, r, 2, 0) means state 2, not source x 2.
+  bool DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int srcX, int srcY, const IChannelBlend* pBlend);
+  // bmpState counts from 1; states <= 1 draw the first frame.
+  bool DrawBitmap(IBitmap* pBitmap, IRECT* pDest, int bmpState = 1, const IChannelBlend* pBlend = nullptr);
+  // angle in radians; not clipped to the draw rectangle.
+  bool DrawRotatedBitmap(IBitmap* pBitmap, int destCtrX, int destCtrY, double angle, int yOffsetZeroDeg = 0,
+                         const IChannelBlend* pBlend = nullptr);
+  // angle in degrees.
+  bool DrawRotatedMask(IBitmap* pBase, IBitmap* pMask, IBitmap* pTop, int x, int y, double angle,
+                       const IChannelBlend* pBlend = nullptr);
+
+  // Pixels and rectangles (not clipped to the draw rectangle).
+  bool DrawPoint(const IColor* pColor, float x, float y, const IChannelBlend* pBlend = nullptr, bool antiAlias = false);
+  bool ForcePixel(const IColor* pColor, int x, int y);
+  bool FillIRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend = nullptr);
+  IColor GetPoint(int x, int y);
+
+  // Text, in the style's colour, alignment and font. Drawing is not clipped
+  // to pR; measuring sets pR to the text's box, placed in pR as the style's
+  // alignment says. An empty string does nothing and succeeds; false when no
+  // font can be had.
+  bool DrawIText(IText* pTxt, char* str, IRECT* pR, bool measure = false);
+  // UI thread; locks the font cache; allocates on first use. The style's font
+  // from the font cache, made and remembered in the style on first use; null
+  // when the platform gives no font.
+  RAS_CachedFont* CacheFont(IText* pTxt);
+  // A style's size is the line height it wants. The size asked for again
+  // when a font of size height came out with lineHeight, or 0 when it stands
+  // (it fits, or the font has no line height to correct by).
+  static int SecondPassFontHeight(int height, int lineHeight);
+
   IFxBase* GetPlug() const { return mPlug; }
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
   int FPS() const { return mFPS; }
+  RAS_SysBitmap* GetDrawBitmap() const { return mDrawBitmap; }
+  const IRECT* GetDrawRECT() const { return &mDrawRECT; }
 
 protected:
   IFxBase* mPlug;
+  // The region being repainted; bitmap drawing clips to it.
+  IRECT mDrawRECT;
+  RAS_SysBitmap* mDrawBitmap = nullptr;
+  // Scratch for masked rotation; made on first use.
+  RAS_MemBitmap* mTmpBitmap = nullptr;
   int mWidth;
   int mHeight;
   int mFPS;
