@@ -1,4 +1,5 @@
 // The wide chain compiled for SSE2, the baseline of every x86-64 processor.
+#define ORVANTA_WIDE_LANES 2
 #include "effect/OrvantaWidePipe.h"
 
 namespace {

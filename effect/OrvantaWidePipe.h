@@ -33,6 +33,8 @@
 
 #include <stdint.h>
 
+#include <utility>
+
 // The baseline copy holds 32- and 64-byte vectors in pairs of registers. GCC
 // warns that passing them would differ from a wider build's convention; no
 // such call exists, as everything here is inlined and file-local.
@@ -59,6 +61,18 @@ template <> struct MaskOf<V2> { typedef M2 type; };
 template <> struct MaskOf<V4> { typedef M4 type; };
 template <> struct MaskOf<V8> { typedef M8 type; };
 
+// Doubles per register on this file's instruction set; a group of N lanes is
+// held as N / L registers of L lanes, so every operation is native.
+#ifndef ORVANTA_WIDE_LANES
+#error "define ORVANTA_WIDE_LANES (2, 4 or 8) before including this header"
+#endif
+constexpr int kNativeLanes = ORVANTA_WIDE_LANES;
+
+template <int L> struct VecOf;
+template <> struct VecOf<2> { typedef V2 type; };
+template <> struct VecOf<4> { typedef V4 type; };
+template <> struct VecOf<8> { typedef V8 type; };
+
 template <class V> WIDE_INLINE V splat(double v) {
   V r = {};
   return r + v;
@@ -77,6 +91,36 @@ template <class V, class M = typename MaskOf<V>::type> WIDE_INLINE M activeLanes
 
 WIDE_INLINE bool activeAt(int i, int delay, int n) { return static_cast<unsigned>(i - delay) < static_cast<unsigned>(n); }
 
+template <int N> struct Lanes {
+  static constexpr int L = N < kNativeLanes ? N : kNativeLanes;
+  static constexpr int P = N / L;
+  typedef typename VecOf<L>::type V;
+  typedef typename MaskOf<V>::type M;
+  V p[P];
+
+  WIDE_INLINE double operator[](int k) const { return p[k / L][k % L]; }
+};
+
+// {a[L-1], b[0], ..., b[L-2]}: one register's lanes moved up by one, the
+// lowest filled from the register before it.
+template <class V> WIDE_INLINE V shiftIn(V a, V b) {
+  if constexpr (sizeof(V) == 16)
+    return __builtin_shufflevector(a, b, 1, 2);
+  else if constexpr (sizeof(V) == 32)
+    return __builtin_shufflevector(a, b, 3, 4, 5, 6);
+  else
+    return __builtin_shufflevector(a, b, 7, 8, 9, 10, 11, 12, 13, 14);
+}
+
+// Lanes whose frame lies in the block, for register q of a group whose lane
+// delays are `delays`.
+template <int N, int... K>
+WIDE_INLINE typename Lanes<N>::M partActive(const int (&delays)[N], int q, int i, int n,
+                                             std::integer_sequence<int, K...>) {
+  typedef typename Lanes<N>::M M;
+  return activeLanes<typename Lanes<N>::V>(M{delays[q * Lanes<N>::L + K]...}, i, n);
+}
+
 // distortion2 at level 0.5, each lane with its own drive. A NaN lane gives 0,
 // the value the per-frame code leaves in its untouched output.
 template <class V, class M = typename MaskOf<V>::type> WIDE_INLINE V clip(V input, V drive) {
@@ -89,47 +133,62 @@ template <class V, class M = typename MaskOf<V>::type> WIDE_INLINE V clip(V inpu
 
 // Biquad slots side by side, one per lane, each lane exactly
 // AuDSP::biquadFilterProcess.
-template <class V, int N> struct BiquadLanes {
-  typedef typename MaskOf<V>::type M;
-  V b0, b1, b2, a1, a2, x1, x2, y1, y2;
+template <int N> struct BiquadLanes {
+  typedef Lanes<N> G;
+  typedef typename G::V V;
+  typedef typename G::M M;
+  static constexpr int L = G::L, P = G::P;
+  V b0[P], b1[P], b2[P], a1[P], a2[P], x1[P], x2[P], y1[P], y2[P];
 
   WIDE_INLINE void Load(const AuDSP& d, const int (&s)[N]) {
     for (int k = 0; k < N; ++k) {
-      b0[k] = d.b0[s[k]];
-      b1[k] = d.b1[s[k]];
-      b2[k] = d.b2[s[k]];
-      a1[k] = d.a1[s[k]];
-      a2[k] = d.a2[s[k]];
-      x1[k] = d.x1[s[k]];
-      x2[k] = d.x2[s[k]];
-      y1[k] = d.y1[s[k]];
-      y2[k] = d.y2[s[k]];
+      const int q = k / L, l = k % L;
+      b0[q][l] = d.b0[s[k]];
+      b1[q][l] = d.b1[s[k]];
+      b2[q][l] = d.b2[s[k]];
+      a1[q][l] = d.a1[s[k]];
+      a2[q][l] = d.a2[s[k]];
+      x1[q][l] = d.x1[s[k]];
+      x2[q][l] = d.x2[s[k]];
+      y1[q][l] = d.y1[s[k]];
+      y2[q][l] = d.y2[s[k]];
     }
   }
   WIDE_INLINE void Store(AuDSP& d, const int (&s)[N]) const {
     for (int k = 0; k < N; ++k) {
-      d.x1[s[k]] = x1[k];
-      d.x2[s[k]] = x2[k];
-      d.y1[s[k]] = y1[k];
-      d.y2[s[k]] = y2[k];
+      const int q = k / L, l = k % L;
+      d.x1[s[k]] = x1[q][l];
+      d.x2[s[k]] = x2[q][l];
+      d.y1[s[k]] = y1[q][l];
+      d.y2[s[k]] = y2[q][l];
     }
   }
-  WIDE_INLINE V Run(V in) {
-    const V y = b0 * in + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-    x2 = x1;
-    x1 = in;
-    y2 = y1;
-    y1 = y;
+  WIDE_INLINE V Run(int q, V in) {
+    const V y = b0[q] * in + b1[q] * x1[q] + b2[q] * x2[q] - a1[q] * y1[q] - a2[q] * y2[q];
+    x2[q] = x1[q];
+    x1[q] = in;
+    y2[q] = y1[q];
+    y1[q] = y;
     return y + splat<V>(AuDSP::kAntiDenormal);
   }
   // Only the lanes set in `on` advance.
-  WIDE_INLINE V Run(V in, M on) {
-    const V y = b0 * in + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-    x2 = pick<V>(on, x1, x2);
-    x1 = pick<V>(on, in, x1);
-    y2 = pick<V>(on, y1, y2);
-    y1 = pick<V>(on, y, y1);
+  WIDE_INLINE V Run(int q, V in, M on) {
+    const V y = b0[q] * in + b1[q] * x1[q] + b2[q] * x2[q] - a1[q] * y1[q] - a2[q] * y2[q];
+    x2[q] = pick<V>(on, x1[q], x2[q]);
+    x1[q] = pick<V>(on, in, x1[q]);
+    y2[q] = pick<V>(on, y1[q], y2[q]);
+    y1[q] = pick<V>(on, y, y1[q]);
     return y + splat<V>(AuDSP::kAntiDenormal);
+  }
+  // Every register of the group; lanes whose delay puts their frame outside
+  // the block keep their state when Masked.
+  template <bool Masked> WIDE_INLINE G RunAll(const G& in, const int (&delays)[N], int i, int n) {
+    G out;
+#pragma GCC unroll 4
+    for (int q = 0; q < P; ++q)
+      out.p[q] = Masked ? Run(q, in.p[q], partActive<N>(delays, q, i, n, std::make_integer_sequence<int, L>()))
+                        : Run(q, in.p[q]);
+    return out;
   }
 };
 
@@ -191,17 +250,46 @@ struct WideIo {
 // The filters shared by both channels: the tone section and Cab in T and in
 // F2's upper lanes, the pre-filter and the channel's own first biquads in F1
 // and F2's lower lanes. The channel supplies the glue between F1 and F2.
+// F1's input {x, x, h[0], h[1]}.
+template <class G> WIDE_INLINE G frontIn(double x, const G& h) {
+  typedef typename G::V V;
+  G in;
+  if constexpr (G::P == 2) {
+    in.p[0] = splat<V>(x);
+    in.p[1] = h.p[0];
+  } else {
+    in.p[0] = __builtin_shufflevector(splat<V>(x), h.p[0], 0, 1, 4, 5);
+  }
+  return in;
+}
+
+// F2's input {lower, back, t[7], h[2]}.
+template <class G, class T> WIDE_INLINE G backIn4(double lower, double back, const T& t, const G& h) {
+  typedef typename G::V V;
+  G in;
+  if constexpr (G::P == 2) {
+    in.p[0] = V{lower, back};
+    in.p[1] = __builtin_shufflevector(t.p[T::P - 1], h.p[1], 1, 2);
+  } else {
+    in.p[0] = V{lower, back, t[7], h[2]};
+  }
+  return in;
+}
+
 template <class Glue> struct WidePipe {
-  BiquadLanes<V4, 4> f1, f2;
-  BiquadLanes<V8, 8> t;
+  BiquadLanes<4> f1, f2;
+  BiquadLanes<8> t;
   Glue glue;
   int f1Slots[4], f2Slots[4];
   static constexpr int kTSlots[8] = {8, 10, 11, 12, 13, 14, 15, 16};
+  static constexpr int kF1Delays[4] = {0, 0, 2, 2};
+  static constexpr int kF2Delays[4] = {6, 6, 26, 28};
+  static constexpr int kTDelays[8] = {10, 12, 14, 16, 18, 20, 22, 24};
 
   // Output history: *1 is last iteration's value, *2 the one before.
-  V4 f1o1 = {}, f1o2 = {}, f1o3 = {}, f1o4 = {};
-  V4 f2o1 = {}, f2o2 = {};
-  V8 to1 = {}, to2 = {};
+  Lanes<4> f1o1 = {}, f1o2 = {}, f1o3 = {}, f1o4 = {};
+  Lanes<4> f2o1 = {}, f2o2 = {};
+  Lanes<8> to1 = {}, to2 = {};
   double m1 = 0.0, m2 = 0.0;
   double levelGain;
 
@@ -221,34 +309,29 @@ template <class Glue> struct WidePipe {
   }
 
   template <bool Masked> WIDE_INLINE void Step(const WideIo& io, int i) {
+    typedef Lanes<8>::V V8n;
     const int n = io.b.nFrames;
     double x = 0.0;
     if (!Masked || i < n) x = io.Input(i);
 
-    const V4 f1In = __builtin_shufflevector(splat<V4>(x), f1o2, 0, 1, 4, 5);
-    V4 f1Out;
-    if (Masked)
-      f1Out = f1.Run(f1In, activeLanes<V4>(M4{0, 0, 2, 2}, i, n));
-    else
-      f1Out = f1.Run(f1In);
+    // {x, x, a, DriveA/CleanA high-pass} of two iterations ago.
+    const Lanes<4> f1In = frontIn(x, f1o2);
+    const Lanes<4> f1Out = f1.RunAll<Masked>(f1In, kF1Delays, i, n);
 
     const double m = glue.Mix(f2o2) * levelGain;
 
     double backIn;
     const double lowerIn = glue.template Step<Masked>(*this, i, n, backIn);
-    const V4 f2In = {lowerIn, backIn, to2[7], f2o2[2]};
-    V4 f2Out;
-    if (Masked)
-      f2Out = f2.Run(f2In, activeLanes<V4>(M4{6, 6, 26, 28}, i, n));
-    else
-      f2Out = f2.Run(f2In);
+    const Lanes<4> f2In = backIn4(lowerIn, backIn, to2, f2o2);
+    const Lanes<4> f2Out = f2.RunAll<Masked>(f2In, kF2Delays, i, n);
 
-    const V8 tIn = __builtin_shufflevector(to2, splat<V8>(m2), 8, 0, 1, 2, 3, 4, 5, 6);
-    V8 tOut;
-    if (Masked)
-      tOut = t.Run(tIn, activeLanes<V8>(M8{10, 12, 14, 16, 18, 20, 22, 24}, i, n));
-    else
-      tOut = t.Run(tIn);
+    // Each T lane takes the one below it from two iterations ago; the lowest
+    // takes m.
+    Lanes<8> tIn;
+    tIn.p[0] = shiftIn(splat<V8n>(m2), to2.p[0]);
+#pragma GCC unroll 4
+    for (int q = 1; q < Lanes<8>::P; ++q) tIn.p[q] = shiftIn(to2.p[q - 1], to2.p[q]);
+    const Lanes<8> tOut = t.RunAll<Masked>(tIn, kTDelays, i, n);
 
     if (!Masked || activeAt(i, kOutputDelay, n)) io.Output(i - kOutputDelay, f2Out[3]);
 
@@ -325,7 +408,7 @@ struct DirtyGlue {
 
   // s = DriveA + TubeScreamerA + TubeScreamerB of frame i - 8, from slot 2
   // and 5 two iterations ago; called before Step moves tsb1 on.
-  WIDE_INLINE double Mix(V4 f2o2) const { return f2o2[1] * 2.55 + f2o2[0] + tsb1; }
+  WIDE_INLINE double Mix(const Lanes<4>& f2o2) const { return f2o2[1] * 2.55 + f2o2[0] + tsb1; }
 };
 
 // Clean: CleanA on the front/mid/back slots 19, 20, 21 (no glue between them);
@@ -364,7 +447,7 @@ struct CleanGlue {
   }
 
   // s = TubeScreamerC + CleanA of frame i - 8.
-  WIDE_INLINE double Mix(V4 f2o2) const { return f2o2[0] * 3.0 + f2o2[1] * 10.0; }
+  WIDE_INLINE double Mix(const Lanes<4>& f2o2) const { return f2o2[0] * 3.0 + f2o2[1] * 10.0; }
 };
 
 // Runs the block: iterations whose delays reach outside it are masked, the
