@@ -8,7 +8,7 @@ namespace {
 void dirtyAvx2(AuDSP& dsp, const OrvantaBlock& block) { runWidePipe<DirtyGlue>(dsp, block); }
 void cleanAvx2(AuDSP& dsp, const OrvantaBlock& block) { runWidePipe<CleanGlue>(dsp, block); }
 int firstNonFiniteAvx2(const double* in0, const double* in1, const double* noise, int n) {
-  return findNonFinite<V4>(in0, in1, noise, n);
+  return findNonFinite<4>(in0, in1, noise, n);
 }
 
 } // namespace

@@ -8,7 +8,7 @@ namespace {
 void dirtyAvx512(AuDSP& dsp, const OrvantaBlock& block) { runWidePipe<DirtyGlue>(dsp, block); }
 void cleanAvx512(AuDSP& dsp, const OrvantaBlock& block) { runWidePipe<CleanGlue>(dsp, block); }
 int firstNonFiniteAvx512(const double* in0, const double* in1, const double* noise, int n) {
-  return findNonFinite<V8>(in0, in1, noise, n);
+  return findNonFinite<8>(in0, in1, noise, n);
 }
 
 } // namespace

@@ -30,6 +30,7 @@
 
 #include "effect/AuDSP.h"
 #include "effect/OrvantaKernel.h"
+#include "effect/OrvantaScan.h"
 
 #include <stdint.h>
 
@@ -464,29 +465,6 @@ template <class Glue> WIDE_INLINE void runWidePipe(AuDSP& d, const OrvantaBlock&
   for (; i < steadyEnd; ++i) pipe.template Step<false>(io, i);
   for (; i < n + kWideDepth - 1; ++i) pipe.template Step<true>(io, i);
   pipe.Store(d);
-}
-
-// First frame whose summed input is not finite: x - x is 0 for every finite x
-// and NaN otherwise, and a NaN fails x == x.
-template <class V> WIDE_INLINE int findNonFinite(const double* in0, const double* in1, const double* noise, int n) {
-  constexpr int W = sizeof(V) / sizeof(double);
-  int i = 0;
-  for (; i + W <= n; i += W) {
-    V a, b, c;
-    __builtin_memcpy(&a, in0 + i, sizeof a);
-    __builtin_memcpy(&b, in1 + i, sizeof b);
-    __builtin_memcpy(&c, noise + i, sizeof c);
-    const V x = a + b + c;
-    const V z = x - x;
-    double any = 0.0;
-    for (int k = 0; k < W; ++k) any += z[k];
-    if (any != any) break;
-  }
-  for (; i < n; ++i) {
-    const double x = in0[i] + in1[i] + noise[i];
-    if (x - x != x - x) return i;
-  }
-  return n;
 }
 
 } // namespace
