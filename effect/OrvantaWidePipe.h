@@ -123,12 +123,17 @@ WIDE_INLINE typename Lanes<N>::M partActive(const int (&delays)[N], int q, int i
 }
 
 // distortion2 at level 0.5, each lane with its own drive. A NaN lane gives 0,
-// the value the per-frame code leaves in its untouched output.
+// the value the per-frame code leaves in its untouched output. The per-frame
+// soft knee is x (1 - |x| / 0.4) x 0.5 x 10: halving is exact here (the
+// chain's 1e-20 offsets keep every value far above the subnormal range), so
+// one product by 5 rounds the same; the ceiling 0.1 x 0.5 x 10 is folded.
+constexpr double kClipCeiling = 0.1 * 0.5 * 10.0;
+
 template <class V, class M = typename MaskOf<V>::type> WIDE_INLINE V clip(V input, V drive) {
   const V x = input * drive;
   const V ax = (V)((M)x & (M{} + INT64_MAX));
-  const V soft = x * (splat<V>(1.0) - ax / splat<V>(0.4)) * splat<V>(0.5) * splat<V>(10.0);
-  const V hard = pick<V>((M)(x >= splat<V>(0.0)), splat<V>(0.1), splat<V>(-0.1)) * splat<V>(0.5) * splat<V>(10.0);
+  const V soft = x * (splat<V>(1.0) - ax / splat<V>(0.4)) * splat<V>(5.0);
+  const V hard = pick<V>((M)(x >= splat<V>(0.0)), splat<V>(kClipCeiling), splat<V>(-kClipCeiling));
   return pick<V>((M)(ax < splat<V>(0.2)), soft, pick<V>((M)(ax >= splat<V>(0.2)), hard, splat<V>(0.0)));
 }
 
@@ -193,35 +198,36 @@ template <int N> struct BiquadLanes {
   }
 };
 
-// One-pole slots side by side; each lane is a low-pass or a high-pass
-// (`high` set), exactly OnePoleLPFilterProcess / OnePoleHPFilterProcess.
-struct OnePoleLanes {
+// Two one-pole slots side by side, lane 1 always a high-pass, lane 0 a
+// low-pass when LowFirst; each lane exactly OnePoleLPFilterProcess or
+// OnePoleHPFilterProcess.
+template <bool LowFirst> struct OnePolePair {
   V2 a0, b1, z;
-  M2 high;
 
-  // Lane k: slot[k] of the low-pass (isHigh[k] false) or high-pass bank.
-  WIDE_INLINE void Load(const AuDSP& d, const int (&slot)[2], const bool (&isHigh)[2]) {
-    for (int k = 0; k < 2; ++k) {
-      a0[k] = isHigh[k] ? d.hpA0[slot[k]] : d.lpA0[slot[k]];
-      b1[k] = isHigh[k] ? d.hpB1[slot[k]] : d.lpB1[slot[k]];
-      z[k] = isHigh[k] ? d.hpZ[slot[k]] : d.lpZ[slot[k]];
-      high[k] = isHigh[k] ? -1 : 0;
-    }
+  // Lane 0: low-pass slot s0 when LowFirst, else high-pass slot s0; lane 1:
+  // high-pass slot s1.
+  WIDE_INLINE void Load(const AuDSP& d, int s0, int s1) {
+    a0 = V2{LowFirst ? d.lpA0[s0] : d.hpA0[s0], d.hpA0[s1]};
+    b1 = V2{LowFirst ? d.lpB1[s0] : d.hpB1[s0], d.hpB1[s1]};
+    z = V2{LowFirst ? d.lpZ[s0] : d.hpZ[s0], d.hpZ[s1]};
   }
-  WIDE_INLINE void Store(AuDSP& d, const int (&slot)[2]) const {
-    for (int k = 0; k < 2; ++k)
-      (high[k] ? d.hpZ : d.lpZ)[slot[k]] = z[k];
+  WIDE_INLINE void Store(AuDSP& d, int s0, int s1) const {
+    (LowFirst ? d.lpZ : d.hpZ)[s0] = z[0];
+    d.hpZ[s1] = z[1];
   }
-  // Low-pass: z + 1e-20, written as z - 0 so both kinds share one expression.
-  WIDE_INLINE V2 Out(V2 in) const { return (pick<V2>(high, in, z) - pick<V2>(high, z, V2{})) + AuDSP::kAntiDenormal; }
+  // High-pass: in - z + 1e-20; low-pass: z + 1e-20.
+  WIDE_INLINE V2 Out(V2 in, V2 next) const {
+    const V2 high = in - next;
+    return (LowFirst ? V2{next[0], high[1]} : high) + AuDSP::kAntiDenormal;
+  }
   WIDE_INLINE V2 Run(V2 in) {
     z = a0 * in - b1 * z;
-    return Out(in);
+    return Out(in, z);
   }
   WIDE_INLINE V2 Run(V2 in, bool on) {
     const V2 next = a0 * in - b1 * z;
     if (on) z = next;
-    return (pick<V2>(high, in, next) - pick<V2>(high, next, V2{})) + AuDSP::kAntiDenormal;
+    return Out(in, next);
   }
 };
 
@@ -353,11 +359,10 @@ template <class Glue> struct WidePipe {
 // 1 and 2 around one-poles 0; TubeScreamerB on one-poles 1 and 2.
 struct DirtyGlue {
   static constexpr int kFront = 3, kMid = 4, kBack = 5;
-  static constexpr int kHighSlots[2] = {0, 1};  // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
-  static constexpr int kSplitSlots[2] = {2, 2};  // LP 2 | HP 2
 
   OnePoleScalar lp1, lp0;
-  OnePoleLanes highs, split;
+  OnePolePair<false> highs;  // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
+  OnePolePair<true> split;   // LP 2 | HP 2
   V2 clipDrive1, clipDrive2;
 
   double lp1o1 = 0.0;         // LP 1 of a, delay 2
@@ -371,15 +376,15 @@ struct DirtyGlue {
   DirtyGlue(const AuDSP& d, double drive)
       : lp1{d.lpA0[1], d.lpB1[1], d.lpZ[1]}, lp0{d.lpA0[0], d.lpB1[0], d.lpZ[0]},
         clipDrive1{32.4, drive * 75.0 + 3.0}, clipDrive2{1.0, drive * 500.0} {
-    highs.Load(d, kHighSlots, {true, true});
-    split.Load(d, kSplitSlots, {false, true});
+    highs.Load(d, 0, 1);
+    split.Load(d, 2, 2);
   }
 
   void Store(AuDSP& d) const {
     d.lpZ[1] = lp1.z;
     d.lpZ[0] = lp0.z;
-    highs.Store(d, kHighSlots);
-    split.Store(d, kSplitSlots);
+    highs.Store(d, 0, 1);
+    split.Store(d, 2, 2);
   }
 
   // Returns the input of slot 2 (delay 6) and sets that of the back slot.
