@@ -120,16 +120,17 @@ bool OrvantaChain::SetPath(OrvantaPath path) {
   return true;
 }
 
+int OrvantaChain::WideMinFrames(OrvantaPath path, int channel) {
+  const OrvantaKernel& kernel = *kKernels[static_cast<int>(path)];
+  return channel == kDirty ? kernel.dirtyMinFrames : kernel.cleanMinFrames;
+}
+
 void OrvantaChain::processSpan(const OrvantaBlock& span, int channel) {
   if (span.nFrames <= 0)
     return;
-  if (span.nFrames >= kWideMinFrames) {
-    const OrvantaKernel& kernel = *kKernels[static_cast<int>(mPath)];
-    (channel == kDirty ? kernel.dirty : kernel.clean)(mDsp, span);
-    return;
-  }
-  // The SSE2 path is the narrow pipe, at its best on short blocks.
-  (channel == kDirty ? kOrvantaKernelSse2.dirty : kOrvantaKernelSse2.clean)(mDsp, span);
+  const OrvantaKernel& kernel =
+      span.nFrames >= WideMinFrames(mPath, channel) ? *kKernels[static_cast<int>(mPath)] : kOrvantaKernelSse2;
+  (channel == kDirty ? kernel.dirty : kernel.clean)(mDsp, span);
 }
 
 void OrvantaChain::Process(const double* const* in, double** out, int nFrames, int channel) {

@@ -48,9 +48,9 @@ public:
   bool SetPath(OrvantaPath path);
   OrvantaPath Path() const { return mPath; }
 
-  // Blocks shorter than this run on the narrow pipe: the wide one spends
-  // kWideDepth - 1 extra iterations filling and draining.
-  static constexpr int kWideMinFrames = 16;
+  // Blocks shorter than this run on the SSE2 path whatever the chosen one:
+  // a wider path's deeper pipe costs more to fill and drain than it saves.
+  static int WideMinFrames(OrvantaPath path, int channel);
 
   double WorkingSampleRate() const { return mWorkingSampleRate; }
   double SetupSampleRate() const { return mSetupSampleRate; }

@@ -23,6 +23,9 @@ struct OrvantaBlock {
 
 struct OrvantaKernel {
   const char* name;
+  // Shorter blocks run the SSE2 path: filling and draining a deeper pipe
+  // costs more than the wider lanes save. Measured crossovers, per channel.
+  int dirtyMinFrames, cleanMinFrames;
   // Render thread; no allocation, no lock. Runs every frame of the block
   // through the Dirty or Clean channel, reading and writing the bank's state.
   void (*dirty)(AuDSP& dsp, const OrvantaBlock& block);

@@ -13,4 +13,4 @@ int firstNonFiniteAvx2(const double* in0, const double* in1, const double* noise
 
 } // namespace
 
-const OrvantaKernel kOrvantaKernelAvx2 = {"AVX2", dirtyAvx2, cleanAvx2, firstNonFiniteAvx2};
+const OrvantaKernel kOrvantaKernelAvx2 = {"AVX2", 64, 384, dirtyAvx2, cleanAvx2, firstNonFiniteAvx2};

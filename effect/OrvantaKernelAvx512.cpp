@@ -13,4 +13,4 @@ int firstNonFiniteAvx512(const double* in0, const double* in1, const double* noi
 
 } // namespace
 
-const OrvantaKernel kOrvantaKernelAvx512 = {"AVX-512", dirtyAvx512, cleanAvx512, firstNonFiniteAvx512};
+const OrvantaKernel kOrvantaKernelAvx512 = {"AVX-512", 32, 44, dirtyAvx512, cleanAvx512, firstNonFiniteAvx512};

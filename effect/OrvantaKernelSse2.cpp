@@ -26,4 +26,4 @@ int firstNonFiniteSse2(const double* in0, const double* in1, const double* noise
 
 } // namespace
 
-const OrvantaKernel kOrvantaKernelSse2 = {"SSE2", dirtySse2, cleanSse2, firstNonFiniteSse2};
+const OrvantaKernel kOrvantaKernelSse2 = {"SSE2", 0, 0, dirtySse2, cleanSse2, firstNonFiniteSse2};

@@ -514,8 +514,6 @@ TEST(ChainPaths, EveryPathMatchesThePlainModelBitForBit) {
   const Setting settings[] = {{44100, 0.5, 0.3, 0.5, 0.5, OrvantaChain::kDirty},
                               {48000, 0.9, 0.8, 0.1, 0.9, OrvantaChain::kClean},
                               {96000, 1.0, 1.0, 1.0, 0.0, OrvantaChain::kDirty}};
-  const std::vector<int> blocks = {1,  OrvantaChain::kWideMinFrames - 1, OrvantaChain::kWideMinFrames, 27, 28, 29,
-                                   30, 57, 512, 2, 3000};
   const std::vector<OrvantaPath> paths = machinePaths();
   ASSERT_FALSE(paths.empty());
   EXPECT_EQ(paths.back(), OrvantaChain::BestPath());
@@ -526,6 +524,9 @@ TEST(ChainPaths, EveryPathMatchesThePlainModelBitForBit) {
       ASSERT_TRUE(chain->SetPath(path));
       EXPECT_EQ(chain->Path(), path);
       auto ref = makeRef(s);
+      // Both sides of the narrow/wide threshold, short and long blocks.
+      const int wide = std::max(1, OrvantaChain::WideMinFrames(path, s.channel));
+      const std::vector<int> blocks = {1, std::max(1, wide - 1), wide, wide + 1, 57, 512, 2, 3000, 100};
       const int total = 9000;
       const std::vector<double> in0 = guitar(total, 0.6, 0.0), in1 = guitar(total, 0.3, 1.3);
       std::vector<double> got(total), right(total), want(total);
