@@ -1,7 +1,7 @@
 #pragma once
 
-// The chain laid out across vector lanes, included once by each
-// OrvantaKernel*.cpp and compiled there for that file's instruction set.
+// The chain laid out across vector lanes, included by the AVX2 and AVX-512
+// kernel files and compiled there for that file's instruction set.
 // Everything here has internal linkage and calls no out-of-line or inline
 // function shared with other files: a copy built for AVX-512 must never be the
 // one a narrower path links to.
@@ -36,13 +36,6 @@
 
 #include <utility>
 
-// The baseline copy holds 32- and 64-byte vectors in pairs of registers. GCC
-// warns that passing them would differ from a wider build's convention; no
-// such call exists, as everything here is inlined and file-local.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-
 namespace {
 
 #define WIDE_INLINE inline __attribute__((always_inline))
@@ -65,12 +58,11 @@ template <> struct MaskOf<V8> { typedef M8 type; };
 // Doubles per register on this file's instruction set; a group of N lanes is
 // held as N / L registers of L lanes, so every operation is native.
 #ifndef ORVANTA_WIDE_LANES
-#error "define ORVANTA_WIDE_LANES (2, 4 or 8) before including this header"
+#error "define ORVANTA_WIDE_LANES (4 or 8) before including this header"
 #endif
 constexpr int kNativeLanes = ORVANTA_WIDE_LANES;
 
 template <int L> struct VecOf;
-template <> struct VecOf<2> { typedef V2 type; };
 template <> struct VecOf<4> { typedef V4 type; };
 template <> struct VecOf<8> { typedef V8 type; };
 
@@ -105,9 +97,7 @@ template <int N> struct Lanes {
 // {a[L-1], b[0], ..., b[L-2]}: one register's lanes moved up by one, the
 // lowest filled from the register before it.
 template <class V> WIDE_INLINE V shiftIn(V a, V b) {
-  if constexpr (sizeof(V) == 16)
-    return __builtin_shufflevector(a, b, 1, 2);
-  else if constexpr (sizeof(V) == 32)
+  if constexpr (sizeof(V) == 32)
     return __builtin_shufflevector(a, b, 3, 4, 5, 6);
   else
     return __builtin_shufflevector(a, b, 7, 8, 9, 10, 11, 12, 13, 14);
@@ -259,28 +249,7 @@ struct WideIo {
 // and F2's lower lanes. The channel supplies the glue between F1 and F2.
 // F1's input {x, x, h[0], h[1]}.
 template <class G> WIDE_INLINE G frontIn(double x, const G& h) {
-  typedef typename G::V V;
-  G in;
-  if constexpr (G::P == 2) {
-    in.p[0] = splat<V>(x);
-    in.p[1] = h.p[0];
-  } else {
-    in.p[0] = __builtin_shufflevector(splat<V>(x), h.p[0], 0, 1, 4, 5);
-  }
-  return in;
-}
-
-// F2's input {lower, back, t[7], h[2]}.
-template <class G, class T> WIDE_INLINE G backIn4(double lower, double back, const T& t, const G& h) {
-  typedef typename G::V V;
-  G in;
-  if constexpr (G::P == 2) {
-    in.p[0] = V{lower, back};
-    in.p[1] = __builtin_shufflevector(t.p[T::P - 1], h.p[1], 1, 2);
-  } else {
-    in.p[0] = V{lower, back, t[7], h[2]};
-  }
-  return in;
+  return G{{__builtin_shufflevector(splat<typename G::V>(x), h.p[0], 0, 1, 4, 5)}};
 }
 
 template <class Glue> struct WidePipe {
@@ -329,7 +298,7 @@ template <class Glue> struct WidePipe {
 
     double backIn;
     const double lowerIn = glue.template Step<Masked>(*this, i, n, backIn);
-    const Lanes<4> f2In = backIn4(lowerIn, backIn, to2, f2o2);
+    const Lanes<4> f2In = {{Lanes<4>::V{lowerIn, backIn, to2[7], f2o2[2]}}};
     const Lanes<4> f2Out = f2.RunAll<Masked>(f2In, kF2Delays, i, n);
 
     // Each T lane takes the one below it from two iterations ago; the lowest
