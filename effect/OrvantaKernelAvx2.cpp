@@ -3,14 +3,4 @@
 #define ORVANTA_WIDE_LANES 4
 #include "effect/OrvantaWidePipe.h"
 
-namespace {
-
-void dirtyAvx2(AuDSP& dsp, const OrvantaBlock& block) { runWidePipe<DirtyGlue>(dsp, block); }
-void cleanAvx2(AuDSP& dsp, const OrvantaBlock& block) { runWidePipe<CleanGlue>(dsp, block); }
-int firstNonFiniteAvx2(const double* in0, const double* in1, const double* noise, int n) {
-  return findNonFinite<4>(in0, in1, noise, n);
-}
-
-} // namespace
-
-const OrvantaKernel kOrvantaKernelAvx2 = {"AVX2", 64, 384, dirtyAvx2, cleanAvx2, firstNonFiniteAvx2};
+ORVANTA_WIDE_KERNEL(kOrvantaKernelAvx2, "AVX2", 64, 384);

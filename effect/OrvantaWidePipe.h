@@ -442,3 +442,13 @@ template <class Glue> WIDE_INLINE void runWidePipe(AuDSP& d, const OrvantaBlock&
 }
 
 } // namespace
+
+// The kernel of a file including this header, under the given name.
+#define ORVANTA_WIDE_KERNEL(symbol, label, dirtyMinFrames, cleanMinFrames)                                     \
+  const OrvantaKernel symbol = {                                                                               \
+      label, dirtyMinFrames, cleanMinFrames,                                                                   \
+      [](AuDSP& dsp, const OrvantaBlock& block) { runWidePipe<DirtyGlue>(dsp, block); },                       \
+      [](AuDSP& dsp, const OrvantaBlock& block) { runWidePipe<CleanGlue>(dsp, block); },                       \
+      [](const double* in0, const double* in1, const double* noise, int n) {                                   \
+        return findNonFinite<kNativeLanes>(in0, in1, noise, n);                                                \
+      }}
