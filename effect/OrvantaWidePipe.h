@@ -188,39 +188,45 @@ template <int N> struct BiquadLanes {
   }
 };
 
-// Two one-pole slots side by side, lane 1 always a high-pass, lane 0 a
-// low-pass when LowFirst; each lane exactly OnePoleLPFilterProcess or
-// OnePoleHPFilterProcess.
-template <bool LowFirst> struct OnePolePair {
+// Two one-pole slots side by side, each lane a low-pass or (High0/High1) a
+// high-pass, each exactly OnePoleLPFilterProcess or OnePoleHPFilterProcess.
+template <bool High0, bool High1> struct OnePolePair {
   V2 a0, b1, z;
 
-  // Lane 0: low-pass slot s0 when LowFirst, else high-pass slot s0; lane 1:
-  // high-pass slot s1.
   WIDE_INLINE void Load(const AuDSP& d, int s0, int s1) {
-    a0 = V2{LowFirst ? d.lpA0[s0] : d.hpA0[s0], d.hpA0[s1]};
-    b1 = V2{LowFirst ? d.lpB1[s0] : d.hpB1[s0], d.hpB1[s1]};
-    z = V2{LowFirst ? d.lpZ[s0] : d.hpZ[s0], d.hpZ[s1]};
+    a0 = V2{High0 ? d.hpA0[s0] : d.lpA0[s0], High1 ? d.hpA0[s1] : d.lpA0[s1]};
+    b1 = V2{High0 ? d.hpB1[s0] : d.lpB1[s0], High1 ? d.hpB1[s1] : d.lpB1[s1]};
+    z = V2{High0 ? d.hpZ[s0] : d.lpZ[s0], High1 ? d.hpZ[s1] : d.lpZ[s1]};
   }
   WIDE_INLINE void Store(AuDSP& d, int s0, int s1) const {
-    (LowFirst ? d.lpZ : d.hpZ)[s0] = z[0];
-    d.hpZ[s1] = z[1];
+    (High0 ? d.hpZ : d.lpZ)[s0] = z[0];
+    (High1 ? d.hpZ : d.lpZ)[s1] = z[1];
   }
   // High-pass: in - z + 1e-20; low-pass: z + 1e-20.
   WIDE_INLINE V2 Out(V2 in, V2 next) const {
+    if constexpr (!High0 && !High1)
+      return next + AuDSP::kAntiDenormal;
     const V2 high = in - next;
-    return (LowFirst ? V2{next[0], high[1]} : high) + AuDSP::kAntiDenormal;
+    if constexpr (High0 && High1)
+      return high + AuDSP::kAntiDenormal;
+    return V2{High0 ? high[0] : next[0], High1 ? high[1] : next[1]} + AuDSP::kAntiDenormal;
   }
   WIDE_INLINE V2 Run(V2 in) {
     z = a0 * in - b1 * z;
     return Out(in, z);
   }
-  WIDE_INLINE V2 Run(V2 in, bool on) {
+  // Only the lanes set in `on` advance.
+  WIDE_INLINE V2 Run(V2 in, M2 on) {
     const V2 next = a0 * in - b1 * z;
-    if (on) z = next;
+    z = pick<V2>(on, next, z);
     return Out(in, next);
+  }
+  template <bool Masked> WIDE_INLINE V2 Run(V2 in, M2 delays, int i, int n) {
+    return Masked ? Run(in, activeLanes<V2>(delays, i, n)) : Run(in);
   }
 };
 
+// One one-pole slot, exactly OnePoleLPFilterProcess or OnePoleHPFilterProcess.
 struct OnePoleScalar {
   double a0, b1, z;
   WIDE_INLINE double LowPass(double in, bool on) {
@@ -329,9 +335,9 @@ template <class Glue> struct WidePipe {
 struct DirtyGlue {
   static constexpr int kFront = 3, kMid = 4, kBack = 5;
 
-  OnePoleScalar lp1, lp0;
-  OnePolePair<false> highs;  // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
-  OnePolePair<true> split;   // LP 2 | HP 2
+  OnePolePair<false, false> lows;  // LP 1 (TubeScreamerB) | LP 0 (TubeScreamerA)
+  OnePolePair<true, true> highs;   // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
+  OnePolePair<false, true> split;  // LP 2 | HP 2
   V2 clipDrive1, clipDrive2;
 
   double lp1o1 = 0.0;         // LP 1 of a, delay 2
@@ -343,15 +349,14 @@ struct DirtyGlue {
   double tsb1 = 0.0;          // TubeScreamerB, delay 7
 
   DirtyGlue(const AuDSP& d, double drive)
-      : lp1{d.lpA0[1], d.lpB1[1], d.lpZ[1]}, lp0{d.lpA0[0], d.lpB1[0], d.lpZ[0]},
-        clipDrive1{32.4, drive * 75.0 + 3.0}, clipDrive2{1.0, drive * 500.0} {
+      : clipDrive1{32.4, drive * 75.0 + 3.0}, clipDrive2{1.0, drive * 500.0} {
+    lows.Load(d, 1, 0);
     highs.Load(d, 0, 1);
     split.Load(d, 2, 2);
   }
 
   void Store(AuDSP& d) const {
-    d.lpZ[1] = lp1.z;
-    d.lpZ[0] = lp0.z;
+    lows.Store(d, 1, 0);
     highs.Store(d, 0, 1);
     split.Store(d, 2, 2);
   }
@@ -359,14 +364,12 @@ struct DirtyGlue {
   // Returns the input of slot 2 (delay 6) and sets that of the back slot.
   template <bool Masked, class Pipe>
   WIDE_INLINE double Step(const Pipe& p, int i, int n, double& backIn) {
-    const double lp1Out = lp1.LowPass(p.f1o2[0], !Masked || activeAt(i, 2, n));
-    const V2 hpIn = {p.f1o1[2], lp1o1};
-    const V2 hpOut = Masked ? highs.Run(hpIn, activeAt(i, 3, n)) : highs.Run(hpIn);
+    const V2 lowOut = lows.Run<Masked>(V2{p.f1o2[0], p.f1o3[2] + c1o1[0]}, M2{2, 5}, i, n);
+    const double lp1Out = lowOut[0], lp0Out = lowOut[1];
+    const V2 hpOut = highs.Run<Masked>(V2{p.f1o1[2], lp1o1}, M2{3, 3}, i, n);
     const V2 c1 = clip<V2>(hpo1, clipDrive1);
-    const double lp0Out = lp0.LowPass(p.f1o3[2] + c1o1[0], !Masked || activeAt(i, 5, n));
     const V2 c2 = clip<V2>(V2{c1o1[1], p.f1o3[3]}, clipDrive2);
-    const V2 spIn = {c2o1[0], c2o1[0]};
-    const V2 spOut = Masked ? split.Run(spIn, activeAt(i, 6, n)) : split.Run(spIn);
+    const V2 spOut = split.Run<Masked>(V2{c2o1[0], c2o1[0]}, M2{6, 6}, i, n);
     const double tsb = (spo1[1] * -0.07 + spo1[0]) * 0.6;
 
     const double lowerIn = lp0o1;
@@ -391,6 +394,7 @@ struct DirtyGlue {
 struct CleanGlue {
   static constexpr int kFront = 19, kMid = 20, kBack = 21;
 
+  // Scalar one-poles: at this size a pair costs more than it saves.
   OnePoleScalar hp0, lp0;
   V2 clipDrive;
 
