@@ -613,6 +613,49 @@ TEST(ChainNonFinite, ABadFrameIsSilentAndTheChainRestartsRightAfterIt) {
   }
 }
 
+// In place, the outputs overwrite the inputs as the block runs. Catches a
+// search for bad frames that reads samples the block has already replaced,
+// and silence written over an input still to be read.
+TEST(ChainNonFinite, InPlaceBuffers) {
+  for (OrvantaPath path : machinePaths()) {
+    SCOPED_TRACE(pathName(path));
+    const Setting s = {44100, 0.5, 0.3, 0.5, 0.5, OrvantaChain::kDirty};
+    auto chain = makeChain(s);
+    ASSERT_TRUE(chain->SetPath(path));
+    auto ref = makeRef(s);
+    std::vector<double> l = guitar(1000, 0.3, 0), r = guitar(1000, 0.1, 2);
+    l[700] = NAN;
+    std::vector<double> want(1000);
+    modelFrames(*ref, l.data(), r.data(), want.data(), 700, 0, true);
+    want[700] = 0.0;
+    ref->designAll();
+    modelFrames(*ref, l.data() + 701, r.data() + 701, want.data() + 701, 299, 701, true);
+    const double* ins[2] = {l.data(), r.data()};
+    double* outs[2] = {l.data(), r.data()};
+    chain->Process(ins, outs, 1000, OrvantaChain::kDirty);
+    expectSameBits(l, want, "left");
+    expectSameBits(r, want, "right");
+  }
+}
+
+// Two finite samples whose sum overflows make a frame the chain cannot run
+// either. Catches a test of each input sample instead of the summed frame.
+TEST(ChainNonFinite, FiniteInputsWhoseSumOverflows) {
+  const Setting s = {44100, 0.5, 0.3, 0.5, 0.5, OrvantaChain::kClean};
+  auto chain = makeChain(s);
+  auto ref = makeRef(s);
+  std::vector<double> in0 = guitar(600, 0.3, 0), in1 = guitar(600, 0.1, 2), out(600), want(600);
+  in0[250] = in1[250] = 1.5e308;
+  modelFrames(*ref, in0.data(), in1.data(), want.data(), 250, 0, false);
+  want[250] = 0.0;
+  ref->designAll();
+  modelFrames(*ref, in0.data() + 251, in1.data() + 251, want.data() + 251, 349, 251, false);
+  const double* ins[2] = {in0.data(), in1.data()};
+  double* outs[2] = {out.data(), out.data()};
+  chain->Process(ins, outs, 600, OrvantaChain::kClean);
+  expectSameBits(out, want, "output");
+}
+
 TEST(Chain, ProcessingAllocatesNothing) {
   auto chain = makeChain({44100, 0.5, 0.3, 0.5, 0.5, OrvantaChain::kDirty});
   std::vector<double> sig = guitar(50000, 0.3, 0), out(50000);
