@@ -22,8 +22,13 @@ bool cpuHas(OrvantaPath path) {
   return path == OrvantaPath::kSse2;
 }
 
-const bool kCpuHas[kOrvantaPathCount] = {cpuHas(OrvantaPath::kSse2), cpuHas(OrvantaPath::kAvx2),
-                                         cpuHas(OrvantaPath::kAvx512)};
+// Asked on first use, so a chain made during another file's static
+// initialisation still sees the processor as it is.
+bool pathOnThisCpu(int path) {
+  static const bool has[kOrvantaPathCount] = {cpuHas(OrvantaPath::kSse2), cpuHas(OrvantaPath::kAvx2),
+                                              cpuHas(OrvantaPath::kAvx512)};
+  return has[path];
+}
 
 const OrvantaKernel* const kKernels[kOrvantaPathCount] = {&kOrvantaKernelSse2, &kOrvantaKernelAvx2,
                                                           &kOrvantaKernelAvx512};
@@ -105,12 +110,12 @@ void OrvantaChain::fullSetup() {
 }
 
 OrvantaPath OrvantaChain::BestPath() {
-  return kCpuHas[2] ? OrvantaPath::kAvx512 : kCpuHas[1] ? OrvantaPath::kAvx2 : OrvantaPath::kSse2;
+  return pathOnThisCpu(2) ? OrvantaPath::kAvx512 : pathOnThisCpu(1) ? OrvantaPath::kAvx2 : OrvantaPath::kSse2;
 }
 
 bool OrvantaChain::PathAvailable(OrvantaPath path) {
   const int p = static_cast<int>(path);
-  return p >= 0 && p < kOrvantaPathCount && kCpuHas[p];
+  return p >= 0 && p < kOrvantaPathCount && pathOnThisCpu(p);
 }
 
 bool OrvantaChain::SetPath(OrvantaPath path) {
