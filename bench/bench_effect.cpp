@@ -3,6 +3,13 @@
 // on the built Orvanta.component (found through AUDIO_COMPONENT_PATH, or next
 // to this program's folder). The "time/frame" counter is in seconds, printed
 // with an SI suffix: 30.1n reads 30.1 ns per frame.
+//
+// BM_OrvantaOverSox* set the effect beside sox running a lighter amp chain
+// (overdrive 20 10, bass +3, treble -2, equalizer 3000 1q -3) on the same
+// samples, through libsox in this process when it is installed, else through
+// the sox program (its run on a file less a conversion-only run). Arguments
+// are the vector path (0 SSE2, 1 AVX2, 2 AVX-512) and the block size;
+// "orvanta/sox" is the ratio of the per-sample costs.
 #include "effect/Orvanta.h"
 #include "effect/OrvantaChain.h"
 
@@ -11,6 +18,10 @@
 
 #include <benchmark/benchmark.h>
 
+#ifdef ORVANTA_BENCH_LIBSOX
+#include <sox.h>
+#endif
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +29,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -79,6 +91,9 @@ struct DirectPlug {
       : plug(MakePlug()), left(guitarSignal(kSpan + block)), right(left), l(block), r(block), block(block) {
     plug->RestorePreset(preset);
   }
+  DirectPlug(int preset, int block, OrvantaPath path) : DirectPlug(preset, block) {
+    pathAvailable = static_cast<Orvanta*>(plug.get())->SetPath(path);
+  }
 
   void Process() {
     // Two input buffers holding the same signal, as a stereo host hands over.
@@ -94,6 +109,7 @@ struct DirectPlug {
   std::vector<double> left, right, l, r;
   int block;
   int pos = 0;
+  bool pathAvailable = true;
 };
 
 void BM_Process(benchmark::State& state, int preset) {
@@ -105,8 +121,8 @@ void BM_Process(benchmark::State& state, int preset) {
 
 void BM_ProcessDoubleReplacingDirty(benchmark::State& state) { BM_Process(state, 0); }
 void BM_ProcessDoubleReplacingClean(benchmark::State& state) { BM_Process(state, 1); }
-BENCHMARK(BM_ProcessDoubleReplacingDirty)->Arg(64)->Arg(512)->Arg(1024)->ComputeStatistics("min", fastest);
-BENCHMARK(BM_ProcessDoubleReplacingClean)->Arg(64)->Arg(512)->Arg(1024)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_ProcessDoubleReplacingDirty)->Arg(1)->Arg(16)->Arg(64)->Arg(512)->Arg(1024)->Arg(4096)->ComputeStatistics("min", fastest);
+BENCHMARK(BM_ProcessDoubleReplacingClean)->Arg(1)->Arg(16)->Arg(64)->Arg(512)->Arg(1024)->Arg(4096)->ComputeStatistics("min", fastest);
 
 // ---- through the host API on the built bundle ----
 
@@ -262,5 +278,178 @@ void BM_HostOverDirectDirty(benchmark::State& state) { BM_HostOverDirect(state, 
 void BM_HostOverDirectClean(benchmark::State& state) { BM_HostOverDirect(state, 1); }
 BENCHMARK(BM_HostOverDirectDirty)->Arg(512)->UseManualTime()->MinTime(2.0);
 BENCHMARK(BM_HostOverDirectClean)->Arg(512)->UseManualTime()->MinTime(2.0);
+
+// ---- beside sox ----
+
+#ifdef ORVANTA_BENCH_LIBSOX
+
+// sox's chain on kSpan samples of the test signal, fed and drained by two
+// effects of our own so that only the four effects do work on samples.
+class SoxChain {
+public:
+  SoxChain() {
+    static const bool ready = sox_init() == SOX_SUCCESS;
+    mReady = ready;
+    for (double v : guitarSignal(kSpan)) mSamples.push_back(static_cast<sox_sample_t>(v * SOX_SAMPLE_MAX));
+  }
+
+  // Seconds spent flowing kSpan samples, or a negative value on failure.
+  double Run() {
+    if (!mReady) return -1.0;
+    sox_encodinginfo_t enc = {};
+    enc.encoding = SOX_ENCODING_SIGN2;
+    enc.bits_per_sample = 32;
+    sox_effects_chain_t* chain = sox_create_effects_chain(&enc, &enc);
+    sox_signalinfo_t signal = {44100, 1, 32, 0, nullptr};
+    const sox_signalinfo_t outSignal = signal;
+    bool ok = add(chain, &kSource, {}, signal, outSignal);
+    const std::vector<std::vector<std::string>> effects = {
+        {"overdrive", "20", "10"}, {"bass", "+3"}, {"treble", "-2"}, {"equalizer", "3000", "1q", "-3"}};
+    for (const auto& e : effects)
+      ok = ok && add(chain, sox_find_effect(e[0].c_str()), {e.begin() + 1, e.end()}, signal, outSignal);
+    ok = ok && add(chain, &kSink, {}, signal, outSignal);
+    sCurrent = this;
+    mPos = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    ok = ok && sox_flow_effects(chain, nullptr, nullptr) == SOX_SUCCESS;
+    const auto t1 = std::chrono::steady_clock::now();
+    sox_delete_effects_chain(chain);
+    benchmark::DoNotOptimize(mChecksum);
+    return ok && mPos == mSamples.size() ? std::chrono::duration<double>(t1 - t0).count() : -1.0;
+  }
+
+private:
+  static bool add(sox_effects_chain_t* chain, const sox_effect_handler_t* handler, std::vector<std::string> args,
+                  sox_signalinfo_t& signal, const sox_signalinfo_t& outSignal) {
+    if (!handler) return false;
+    sox_effect_t* e = sox_create_effect(handler);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    bool ok = sox_effect_options(e, static_cast<int>(argv.size()), argv.data()) == SOX_SUCCESS &&
+              sox_add_effect(chain, e, &signal, &outSignal) == SOX_SUCCESS;
+    free(e);
+    return ok;
+  }
+
+  // libsox callbacks, on this thread during sox_flow_effects.
+  static int sourceDrain(sox_effect_t*, sox_sample_t* obuf, size_t* osamp) {
+    SoxChain& c = *sCurrent;
+    const size_t n = std::min(*osamp, c.mSamples.size() - c.mPos);
+    std::memcpy(obuf, c.mSamples.data() + c.mPos, n * sizeof(sox_sample_t));
+    c.mPos += n;
+    *osamp = n;
+    return n ? SOX_SUCCESS : SOX_EOF;
+  }
+  static int sinkFlow(sox_effect_t*, const sox_sample_t* ibuf, sox_sample_t*, size_t* isamp, size_t* osamp) {
+    for (size_t k = 0; k < *isamp; ++k) sCurrent->mChecksum += ibuf[k];
+    *osamp = 0;
+    return SOX_SUCCESS;
+  }
+
+  static inline SoxChain* sCurrent = nullptr;
+  static inline const sox_effect_handler_t kSource = {"source", nullptr, SOX_EFF_MCHAN, nullptr, nullptr, nullptr,
+                                                      sourceDrain, nullptr, nullptr, 0};
+  static inline const sox_effect_handler_t kSink = {"sink", nullptr, SOX_EFF_MCHAN, nullptr, nullptr, sinkFlow,
+                                                    nullptr, nullptr, nullptr, 0};
+
+  bool mReady = false;
+  std::vector<sox_sample_t> mSamples;
+  size_t mPos = 0;
+  int64_t mChecksum = 0;
+};
+
+#else
+
+// Without libsox: the sox program on a raw file of ten seconds of the test
+// signal, less a run that only converts it, measured once per process.
+class SoxChain {
+public:
+  double Run() {
+    static const double perSpan = measure();
+    return perSpan;
+  }
+
+private:
+  static double timeCommand(const std::string& cmd) {
+    double best = 1e30;
+    for (int k = 0; k < 3; ++k) {
+      const auto t0 = std::chrono::steady_clock::now();
+      if (std::system(cmd.c_str()) != 0) return -1.0;
+      best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    return best;
+  }
+
+  static double measure() {
+    constexpr int kSpans = 10;
+    char dir[] = "/tmp/orvanta-sox-XXXXXX";
+    if (!mkdtemp(dir)) return -1.0;
+    const std::string in = std::string(dir) + "/in.f64", out = std::string(dir) + "/out.f64";
+    std::vector<double> signal;
+    for (int k = 0; k < kSpans; ++k) {
+      const std::vector<double> span = guitarSignal(kSpan);
+      signal.insert(signal.end(), span.begin(), span.end());
+    }
+    if (FILE* f = std::fopen(in.c_str(), "wb")) {
+      std::fwrite(signal.data(), sizeof(double), signal.size(), f);
+      std::fclose(f);
+    }
+    const std::string base = "sox -q -t f64 -r 44100 -c 1 " + in + " -t f64 " + out;
+    const double convert = timeCommand(base);
+    const double full = timeCommand(base + " overdrive 20 10 bass +3 treble -2 equalizer 3000 1q -3");
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+    rmdir(dir);
+    return convert < 0 || full < 0 ? -1.0 : (full - convert) / kSpans;
+  }
+};
+
+#endif
+
+// Alternates one span through the effect (ProcessDoubleReplacing on the forced
+// path, in blocks of the given size) with one span through sox, so a shared
+// machine's drifting speed falls on both alike; the fastest round of each
+// gives the per-sample costs and their ratio.
+void BM_OrvantaOverSox(benchmark::State& state, int preset) {
+  const auto path = static_cast<OrvantaPath>(state.range(0));
+  const int block = static_cast<int>(state.range(1));
+  DirectPlug direct(preset, block, path);
+  if (!direct.pathAvailable) {
+    state.SkipWithError("this processor lacks the path");
+    return;
+  }
+  SoxChain sox;
+  const int blocksPerSpan = (kSpan + block - 1) / block;
+  double fastestOrvanta = 1e30, fastestSox = 1e30;
+  for (auto _ : state) {
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int b = 0; b < blocksPerSpan; ++b) direct.Process();
+    const double o = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double s = sox.Run();
+    if (s < 0) {
+      state.SkipWithError("sox could not run its chain");
+      return;
+    }
+    fastestOrvanta = std::min(fastestOrvanta, o / (double(blocksPerSpan) * block));
+    fastestSox = std::min(fastestSox, s / kSpan);
+    state.SetIterationTime(o + s);
+  }
+  state.counters["orvanta/frame"] = fastestOrvanta;
+  state.counters["sox/sample"] = fastestSox;
+  state.counters["orvanta/sox"] = fastestOrvanta / fastestSox;
+}
+
+void BM_OrvantaOverSoxDirty(benchmark::State& state) { BM_OrvantaOverSox(state, 0); }
+void BM_OrvantaOverSoxClean(benchmark::State& state) { BM_OrvantaOverSox(state, 1); }
+BENCHMARK(BM_OrvantaOverSoxDirty)
+    ->ArgsProduct({{0, 1, 2}, {1, 64, 512, 4096}})
+    ->ArgNames({"path", "block"})
+    ->UseManualTime()
+    ->MinTime(1.0);
+BENCHMARK(BM_OrvantaOverSoxClean)
+    ->ArgsProduct({{0, 1, 2}, {1, 64, 512, 4096}})
+    ->ArgNames({"path", "block"})
+    ->UseManualTime()
+    ->MinTime(1.0);
 
 } // namespace

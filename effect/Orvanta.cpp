@@ -49,6 +49,11 @@ void Orvanta::OnParamChange(int paramIdx) {
   }
 }
 
+bool Orvanta::SetPath(OrvantaPath path) {
+  KIT_MutexLock lock(GetMutex());
+  return mChain.SetPath(path);
+}
+
 void Orvanta::ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) {
   // Truncated toward zero: a host may send a fractional value such as 0.7.
   const int channel = GetParam(kChannel)->Int() == OrvantaChain::kDirty ? OrvantaChain::kDirty : OrvantaChain::kClean;

@@ -31,6 +31,9 @@ public:
   void ProcessDoubleReplacing(double** inputs, double** outputs, int nFrames) override;
 
   const OrvantaChain& Chain() const { return mChain; }
+  // Runs the chain on `path` from the next block on; false where the
+  // processor lacks it. Host UI thread; takes the mutex; no allocation.
+  bool SetPath(OrvantaPath path);
 
 private:
   OrvantaChain mChain;

@@ -1,7 +1,5 @@
 #include "effect/OrvantaChain.h"
 
-#include "effect/OrvantaPipes.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -9,6 +7,31 @@ namespace {
 
 // 1 / (1 - e^-3), so that Level 0 gives a gain of exactly 0.
 const double kLevelScale = 1.0 / (1.0 - std::exp(-3.0));
+
+bool cpuHas(OrvantaPath path) {
+#if defined(__GNUC__) && defined(__x86_64__)
+  __builtin_cpu_init();
+  switch (path) {
+    case OrvantaPath::kSse2: return true;
+    case OrvantaPath::kAvx2: return __builtin_cpu_supports("avx2");
+    case OrvantaPath::kAvx512:
+      return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+             __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512bw");
+  }
+#endif
+  return path == OrvantaPath::kSse2;
+}
+
+// Asked on first use, so a chain made during another file's static
+// initialisation still sees the processor as it is.
+bool pathOnThisCpu(int path) {
+  static const bool has[kOrvantaPathCount] = {cpuHas(OrvantaPath::kSse2), cpuHas(OrvantaPath::kAvx2),
+                                              cpuHas(OrvantaPath::kAvx512)};
+  return has[path];
+}
+
+const OrvantaKernel* const kKernels[kOrvantaPathCount] = {&kOrvantaKernelSse2, &kOrvantaKernelAvx2,
+                                                          &kOrvantaKernelAvx512};
 
 } // namespace
 
@@ -86,22 +109,56 @@ void OrvantaChain::fullSetup() {
   d.biquadFilterInit(21, AuDSP::kHighShelf, 3100, 1, 18.9, fs);
 }
 
+OrvantaPath OrvantaChain::BestPath() {
+  return pathOnThisCpu(2) ? OrvantaPath::kAvx512 : pathOnThisCpu(1) ? OrvantaPath::kAvx2 : OrvantaPath::kSse2;
+}
+
+bool OrvantaChain::PathAvailable(OrvantaPath path) {
+  const int p = static_cast<int>(path);
+  return p >= 0 && p < kOrvantaPathCount && pathOnThisCpu(p);
+}
+
+bool OrvantaChain::SetPath(OrvantaPath path) {
+  if (!PathAvailable(path))
+    return false;
+  mPath = path;
+  return true;
+}
+
+int OrvantaChain::WideMinFrames(OrvantaPath path, int channel) {
+  const OrvantaKernel& kernel = *kKernels[static_cast<int>(path)];
+  return channel == kDirty ? kernel.dirtyMinFrames : kernel.cleanMinFrames;
+}
+
+void OrvantaChain::processSpan(const OrvantaBlock& span, int channel) {
+  if (span.nFrames <= 0)
+    return;
+  const OrvantaKernel& kernel =
+      span.nFrames >= WideMinFrames(mPath, channel) ? *kKernels[static_cast<int>(mPath)] : kOrvantaKernelSse2;
+  (channel == kDirty ? kernel.dirty : kernel.clean)(mDsp, span);
+}
+
 void OrvantaChain::Process(const double* const* in, double** out, int nFrames, int channel) {
   if (nFrames <= 0)
     return;
+  const OrvantaKernel& kernel = *kKernels[static_cast<int>(mPath)];
   for (int done = 0; done < nFrames;) {
     const int n = std::min(nFrames - done, OrvantaNoise::kTableSize);
-    const OrvantaPipeIo io = {in[0] + done, in[1] + done, mNoise, out[0] + done, out[1] + done, n};
-    // The pipes work on copies of the filter state: the compiler then knows
-    // the output stores cannot touch it.
-    if (channel == kDirty) {
-      DirtyPipe pipe(mDsp, mDriveAmount, mLevelGain);
-      runOrvantaPipe(pipe, io);
-      pipe.Store(mDsp);
-    } else {
-      CleanPipe pipe(mDsp, mDriveAmount, mLevelGain);
-      runOrvantaPipe(pipe, io);
-      pipe.Store(mDsp);
+    const double* in0 = in[0] + done;
+    const double* in1 = in[1] + done;
+    double* out0 = out[0] + done;
+    double* out1 = out[1] + done;
+    for (int from = 0; from < n;) {
+      const int bad = from + kernel.firstNonFinite(in0 + from, in1 + from, mNoise + from, n - from);
+      processSpan({in0 + from, in1 + from, mNoise + from, out0 + from, out1 + from, bad - from, mDriveAmount,
+                   mLevelGain},
+                  channel);
+      if (bad == n)
+        break;
+      out0[bad] = 0.0;
+      out1[bad] = 0.0;
+      mDsp.dspStateReset();
+      from = bad + 1;
     }
     done += n;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "effect/AuDSP.h"
+#include "effect/OrvantaKernel.h"
 #include "effect/OrvantaNoise.h"
 
 // The effect's whole audio path without any host wrapper: the filter plan, the
@@ -32,10 +33,24 @@ public:
   // Sums in[0] and in[1] to mono, runs the chosen channel (kDirty or kClean)
   // and writes the same result to out[0] and out[1]. Every block adds the
   // noise table from its start; a block longer than the table wraps around it.
-  // A block that ends in a non-finite output (a NaN or infinity came in)
-  // clears every filter state, so the poison does not stay in the recursions
-  // and the next block sounds again.
+  // A frame whose summed input is not finite (a NaN or infinity came in) is
+  // written as silence and clears every filter state right there, so the
+  // frames after it sound as from a freshly set-up chain. Should a finite
+  // input still end a block in a non-finite output (an overflow), the states
+  // are cleared after it.
   void Process(const double* const* in, double** out, int nFrames, int channel);
+
+  // The processor's widest path; every path gives the same output bit for bit.
+  static OrvantaPath BestPath();
+  static bool PathAvailable(OrvantaPath path);
+  // Makes this chain run `path`; false (and no change) where the processor
+  // lacks it. Host UI thread, like the other set-up calls.
+  bool SetPath(OrvantaPath path);
+  OrvantaPath Path() const { return mPath; }
+
+  // Blocks shorter than this run on the SSE2 path whatever the chosen one:
+  // a wider path's deeper pipe costs more to fill and drain than it saves.
+  static int WideMinFrames(OrvantaPath path, int channel);
 
   double WorkingSampleRate() const { return mWorkingSampleRate; }
   double SetupSampleRate() const { return mSetupSampleRate; }
@@ -48,6 +63,10 @@ private:
   void fullSetup();
   void setupToneLow();
   void setupToneHigh();
+  // Runs frames [0, n) of a span within one noise table period.
+  void processSpan(const OrvantaBlock& span, int channel);
+
+  OrvantaPath mPath = BestPath();
 
   AuDSP mDsp;
   double mLevelGain = 0.0;

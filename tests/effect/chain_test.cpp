@@ -456,7 +456,8 @@ TEST(Chain, LowRatesStayFinite) {
   }
 }
 
-// One NaN frame used to poison every recursive filter for good.
+// One NaN frame used to poison every recursive filter for good; now that
+// frame alone is silent.
 TEST(Chain, RecoversAfterNonFiniteInput) {
   auto chain = makeChain({44100, 0.5, 0.3, 0.5, 0.5, OrvantaChain::kDirty});
   std::vector<double> sig = guitar(256, 0.3, 0), out(256);
@@ -464,7 +465,8 @@ TEST(Chain, RecoversAfterNonFiniteInput) {
   const double* ins[2] = {sig.data(), sig.data()};
   double* outs[2] = {out.data(), out.data()};
   chain->Process(ins, outs, 256, OrvantaChain::kDirty);
-  EXPECT_TRUE(std::isnan(out[255]));
+  EXPECT_EQ(out[100], 0.0);
+  for (double v : out) ASSERT_TRUE(std::isfinite(v));
   sig[100] = 0.0;
   sig[50] = INFINITY;
   chain->Process(ins, outs, 256, OrvantaChain::kClean);
@@ -473,6 +475,185 @@ TEST(Chain, RecoversAfterNonFiniteInput) {
     chain->Process(ins, outs, 256, channel);
     for (double v : out) ASSERT_TRUE(std::isfinite(v));
   }
+}
+
+// ---------------------------------------------------------------------------
+// Every vector path the processor has, forced one by one, against the plain
+// model, bit for bit.
+// ---------------------------------------------------------------------------
+
+std::vector<OrvantaPath> machinePaths() {
+  std::vector<OrvantaPath> paths;
+  for (OrvantaPath p : {OrvantaPath::kSse2, OrvantaPath::kAvx2, OrvantaPath::kAvx512})
+    if (OrvantaChain::PathAvailable(p)) paths.push_back(p);
+  return paths;
+}
+
+const char* pathName(OrvantaPath p) {
+  return p == OrvantaPath::kSse2 ? "SSE2" : p == OrvantaPath::kAvx2 ? "AVX2" : "AVX-512";
+}
+
+// Runs the model frame by frame from table position `noiseAt`, as the chain
+// does for the frames of one block.
+void modelFrames(RefAmp& ref, const double* in0, const double* in1, double* out, int n, int noiseAt, bool dirty) {
+  for (int i = 0; i < n; ++i) out[i] = ref.frame(in0[i] + in1[i] + ref.noise[(noiseAt + i) % 44100], dirty);
+}
+
+void expectSameBits(const std::vector<double>& got, const std::vector<double>& want, const char* what) {
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < got.size(); ++i)
+    ASSERT_EQ(0, std::memcmp(&got[i], &want[i], sizeof(double)))
+        << what << " frame " << i << ": " << got[i] << " vs " << want[i];
+}
+
+// Catches a filter put in the wrong lane or at the wrong delay, a lane that
+// advances while its frame lies outside the block (the edges of the masked
+// fill and drain, and both sides of the narrow/wide block threshold), and a
+// compiler that fuses a multiply and an add on one path (the last bit moves).
+TEST(ChainPaths, EveryPathMatchesThePlainModelBitForBit) {
+  const Setting settings[] = {{44100, 0.5, 0.3, 0.5, 0.5, OrvantaChain::kDirty},
+                              {48000, 0.9, 0.8, 0.1, 0.9, OrvantaChain::kClean},
+                              {96000, 1.0, 1.0, 1.0, 0.0, OrvantaChain::kDirty}};
+  const std::vector<OrvantaPath> paths = machinePaths();
+  ASSERT_FALSE(paths.empty());
+  EXPECT_EQ(paths.back(), OrvantaChain::BestPath());
+  for (OrvantaPath path : paths) {
+    for (const Setting& s : settings) {
+      SCOPED_TRACE(::testing::Message() << pathName(path) << " fs " << s.fs << " channel " << s.channel);
+      auto chain = makeChain(s);
+      ASSERT_TRUE(chain->SetPath(path));
+      EXPECT_EQ(chain->Path(), path);
+      auto ref = makeRef(s);
+      // Both sides of the narrow/wide threshold, short and long blocks.
+      const int wide = std::max(1, OrvantaChain::WideMinFrames(path, s.channel));
+      const std::vector<int> blocks = {1, std::max(1, wide - 1), wide, wide + 1, 57, 512, 2, 3000, 100};
+      const int total = 9000;
+      const std::vector<double> in0 = guitar(total, 0.6, 0.0), in1 = guitar(total, 0.3, 1.3);
+      std::vector<double> got(total), right(total), want(total);
+      int pos = 0;
+      for (size_t b = 0; pos < total; ++b) {
+        const int n = std::min(blocks[b % blocks.size()], total - pos);
+        const double* ins[2] = {in0.data() + pos, in1.data() + pos};
+        double* outs[2] = {got.data() + pos, right.data() + pos};
+        chain->Process(ins, outs, n, s.channel);
+        modelFrames(*ref, ins[0], ins[1], want.data() + pos, n, 0, s.channel == OrvantaChain::kDirty);
+        pos += n;
+      }
+      expectSameBits(got, want, "left");
+      expectSameBits(right, want, "right");
+    }
+  }
+}
+
+TEST(ChainPaths, OnlyThePathsTheProcessorHasCanBeChosen) {
+  OrvantaChain chain;
+  for (OrvantaPath p : {OrvantaPath::kSse2, OrvantaPath::kAvx2, OrvantaPath::kAvx512}) {
+    ASSERT_TRUE(chain.SetPath(OrvantaPath::kSse2));
+    EXPECT_EQ(chain.SetPath(p), OrvantaChain::PathAvailable(p));
+    EXPECT_EQ(chain.Path(), OrvantaChain::PathAvailable(p) ? p : OrvantaPath::kSse2);
+  }
+  EXPECT_FALSE(chain.SetPath(static_cast<OrvantaPath>(7)));
+  EXPECT_TRUE(OrvantaChain::PathAvailable(OrvantaPath::kSse2));
+}
+
+// A NaN or infinity at frame k: frame k is silent, the frames before it are
+// what they were, and the frames after it are what a chain with every filter
+// state cleared gives for them. Catches poison left in a recursion (or in a
+// pipe register of the wide path), a reset that lands at the block's end or a
+// frame late, and a silent frame that is not exactly 0.
+TEST(ChainNonFinite, ABadFrameIsSilentAndTheChainRestartsRightAfterIt) {
+  struct Case {
+    int block;
+    std::vector<int> bad;  // frames whose input is not finite
+    double value;
+  };
+  const Case cases[] = {{512, {200}, NAN},          {512, {0}, INFINITY},      {512, {511}, -INFINITY},
+                        {512, {100, 101, 300}, NAN}, {9, {4}, NAN},             {4096, {4000}, INFINITY},
+                        {40, {39}, NAN},             {64, {20, 63}, -INFINITY}};
+  for (OrvantaPath path : machinePaths()) {
+    for (int channel : {OrvantaChain::kDirty, OrvantaChain::kClean}) {
+      for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << pathName(path) << " channel " << channel << " block " << c.block
+                                          << " first bad " << c.bad[0]);
+        const Setting s = {44100, 0.6, 0.7, 0.5, 0.5, channel};
+        auto chain = makeChain(s);
+        ASSERT_TRUE(chain->SetPath(path));
+        auto ref = makeRef(s);
+        // A warm first block, so the states cleared are not already zero.
+        std::vector<double> warm0 = guitar(700, 0.5, 0.2), warm1 = guitar(700, 0.2, 0.9), warmOut(700),
+                            warmWant(700);
+        const double* warmIns[2] = {warm0.data(), warm1.data()};
+        double* warmOuts[2] = {warmOut.data(), warmOut.data()};
+        chain->Process(warmIns, warmOuts, 700, channel);
+        modelFrames(*ref, warm0.data(), warm1.data(), warmWant.data(), 700, 0, channel == OrvantaChain::kDirty);
+
+        std::vector<double> in0 = guitar(c.block, 0.5, 0.0), in1 = guitar(c.block, 0.2, 1.0);
+        std::vector<double> got(c.block), right(c.block), want(c.block);
+        for (int k : c.bad) in0[k] = c.value;
+        // An infinity on one input and its opposite on the other sum to NaN.
+        if (c.value == INFINITY) in1[c.bad[0]] = -INFINITY;
+        const double* ins[2] = {in0.data(), in1.data()};
+        double* outs[2] = {got.data(), right.data()};
+        chain->Process(ins, outs, c.block, channel);
+
+        int from = 0;
+        for (int k : c.bad) {
+          modelFrames(*ref, in0.data() + from, in1.data() + from, want.data() + from, k - from, from,
+                      channel == OrvantaChain::kDirty);
+          want[k] = 0.0;
+          ref->designAll();
+          from = k + 1;
+        }
+        modelFrames(*ref, in0.data() + from, in1.data() + from, want.data() + from, c.block - from, from,
+                    channel == OrvantaChain::kDirty);
+        expectSameBits(got, want, "left");
+        expectSameBits(right, want, "right");
+      }
+    }
+  }
+}
+
+// In place, the outputs overwrite the inputs as the block runs. Catches a
+// search for bad frames that reads samples the block has already replaced,
+// and silence written over an input still to be read.
+TEST(ChainNonFinite, InPlaceBuffers) {
+  for (OrvantaPath path : machinePaths()) {
+    SCOPED_TRACE(pathName(path));
+    const Setting s = {44100, 0.5, 0.3, 0.5, 0.5, OrvantaChain::kDirty};
+    auto chain = makeChain(s);
+    ASSERT_TRUE(chain->SetPath(path));
+    auto ref = makeRef(s);
+    std::vector<double> l = guitar(1000, 0.3, 0), r = guitar(1000, 0.1, 2);
+    l[700] = NAN;
+    std::vector<double> want(1000);
+    modelFrames(*ref, l.data(), r.data(), want.data(), 700, 0, true);
+    want[700] = 0.0;
+    ref->designAll();
+    modelFrames(*ref, l.data() + 701, r.data() + 701, want.data() + 701, 299, 701, true);
+    const double* ins[2] = {l.data(), r.data()};
+    double* outs[2] = {l.data(), r.data()};
+    chain->Process(ins, outs, 1000, OrvantaChain::kDirty);
+    expectSameBits(l, want, "left");
+    expectSameBits(r, want, "right");
+  }
+}
+
+// Two finite samples whose sum overflows make a frame the chain cannot run
+// either. Catches a test of each input sample instead of the summed frame.
+TEST(ChainNonFinite, FiniteInputsWhoseSumOverflows) {
+  const Setting s = {44100, 0.5, 0.3, 0.5, 0.5, OrvantaChain::kClean};
+  auto chain = makeChain(s);
+  auto ref = makeRef(s);
+  std::vector<double> in0 = guitar(600, 0.3, 0), in1 = guitar(600, 0.1, 2), out(600), want(600);
+  in0[250] = in1[250] = 1.5e308;
+  modelFrames(*ref, in0.data(), in1.data(), want.data(), 250, 0, false);
+  want[250] = 0.0;
+  ref->designAll();
+  modelFrames(*ref, in0.data() + 251, in1.data() + 251, want.data() + 251, 349, 251, false);
+  const double* ins[2] = {in0.data(), in1.data()};
+  double* outs[2] = {out.data(), out.data()};
+  chain->Process(ins, outs, 600, OrvantaChain::kClean);
+  expectSameBits(out, want, "output");
 }
 
 TEST(Chain, ProcessingAllocatesNothing) {
