@@ -288,6 +288,19 @@ TEST(AURender, StreamFormatsAreAcceptedOnlyWhenLegalAndFloat)
             Set(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Group, 0, FloatFormat(44100, 1)));
 }
 
+// Catches a zero-channel input format passing because one configuration has
+// no input: "0-1" makes zero input channels legal for the legality check, but
+// a stream of no channels is no format at all.
+TEST(AURender, AZeroChannelInputFormatIsRefusedBesideAZeroInputConfiguration)
+{
+  AUTestPlug plug(IFxInstanceInfo(), TestPlugConfig{"0-1 1-1", false, 0, 1});
+  ASSERT_EQ(1, plug.NInBuses());
+  AudioStreamBasicDescription none = FloatFormat(44100, 0);
+  UInt32 size = sizeof(none);
+  EXPECT_EQ(kAudioUnitErr_InvalidProperty,
+            plug.SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &size, &none));
+}
+
 TEST(AURender, StreamFormatsReportHostOrPlugInChannels)
 {
   TestUnit unit;
