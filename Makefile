@@ -29,8 +29,11 @@ test: build
 
 # clang with AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer
 # (its function-type check included), every library instrumented for the
-# fuzzers as well.
+# fuzzers as well. -O1 and line tables are what the sanitizers' reports need,
+# and build markedly faster than -O2 with full debug information.
+SAN_FLAGS = -O1 -gline-tables-only -DNDEBUG
 SAN_CONFIGURE = cmake -S . -B $(1) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_FLAGS_RELWITHDEBINFO="$(SAN_FLAGS)" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="$(SAN_FLAGS)" \
 	  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	  -DORVANTA_SANITIZE=address,undefined,function -DORVANTA_FUZZ=ON -DORVANTA_TESTS=ON
 SAN_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
