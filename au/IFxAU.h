@@ -26,13 +26,16 @@
 // 3. The two exported entry points, with IFXAU_ENTRY_POINTS(Orvanta) at file
 //    scope in one source file. It defines
 //
-//      extern "C" ComponentResult Orvanta_Entry(ComponentParameters*, void*);
-//      extern "C" ComponentResult Orvanta_ViewEntry(ComponentParameters*, void*);
+//      extern "C" ComponentResult Orvanta_Entry(ComponentParameters*, Handle);
+//      extern "C" ComponentResult Orvanta_ViewEntry(ComponentParameters*, Handle);
 //
-//    with default visibility. Those two are the only symbols a host looks up,
-//    and the only ones the bundle's shared object needs to export: link it with
-//    -fvisibility=hidden objects, or with a version script that keeps exactly
-//    these two global ({ global: Orvanta_Entry; Orvanta_ViewEntry; local: *; };).
+//    with default visibility. They have exactly the type of the platform's
+//    ComponentRoutineProcPtr, through which the host calls them; the storage
+//    handle is the instance's IFxAU (or view record) and is converted inside.
+//    Those two are the only symbols a host looks up, and the only ones the
+//    bundle's shared object needs to export: link it with -fvisibility=hidden
+//    objects, or with a version script that keeps exactly these two global
+//    ({ global: Orvanta_Entry; Orvanta_ViewEntry; local: *; };).
 //    The source file holding the macro must be compiled into the shared object
 //    itself (or its archive linked whole): nothing else references the entry
 //    points, so a static archive would otherwise leave them out.
@@ -296,14 +299,15 @@ const char* AUInputTypeStr(int type);
 #define IFXAU_ENTRY_VISIBLE __attribute__((visibility("default")))
 
 // Defines the bundle's two exported entry points, NAME_Entry and NAME_ViewEntry.
+// Any host thread, as the two entries they call.
 #define IFXAU_ENTRY_POINTS(NAME)                                                            \
   extern "C" IFXAU_ENTRY_VISIBLE ComponentResult NAME##_Entry(ComponentParameters* params, \
-                                                              void* storage)               \
+                                                              Handle storage)              \
   {                                                                                         \
-    return IFxAU::IFxAUEntry(params, storage);                                              \
+    return IFxAU::IFxAUEntry(params, static_cast<void*>(storage));                          \
   }                                                                                         \
   extern "C" IFXAU_ENTRY_VISIBLE ComponentResult NAME##_ViewEntry(                          \
-    ComponentParameters* params, void* storage)                                             \
+    ComponentParameters* params, Handle storage)                                            \
   {                                                                                         \
-    return IFxAU::IFxAUCarbonViewEntry(params, storage);                                    \
+    return IFxAU::IFxAUCarbonViewEntry(params, static_cast<void*>(storage));                \
   }

@@ -37,7 +37,7 @@ public:
 constexpr int kFrames = 512;
 }  // namespace
 
-extern "C" ComponentResult BenchGain_Entry(ComponentParameters* params, void* storage);
+extern "C" ComponentResult BenchGain_Entry(ComponentParameters* params, Handle storage);
 
 namespace
 {
@@ -65,7 +65,7 @@ struct Unit
   {
     static Component comp = [] {
       ComponentDescription d = {kAudioUnitType_Effect, 0x62676169, 0x5A726E74, 0, 0};
-      return RegisterComponent(&d, (ComponentRoutineUPP)BenchGain_Entry, 0, nullptr, nullptr, nullptr);
+      return RegisterComponent(&d, BenchGain_Entry, 0, nullptr, nullptr, nullptr);
     }();
     AudioComponentInstanceNew((AudioComponent)comp, &unit);
     AURenderCallbackStruct cb = {Input, nullptr};

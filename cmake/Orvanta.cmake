@@ -27,7 +27,8 @@ endfunction()
 # orvanta_tests(FOLDER LIBS lib...): every tests/FOLDER/*_test.cpp becomes its own
 # GoogleTest program, test_FOLDER_NAME, registered with CTest. One program per file
 # keeps a broken file from taking its neighbours down and lets them build in parallel.
-# Other .cpp files in the folder are shared helpers linked into every program there.
+# Other .cpp files in the folder are shared helpers, compiled once into an object
+# library and linked into every program there.
 function(orvanta_tests folder)
   cmake_parse_arguments(OT "" "" "LIBS" ${ARGN})
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*_test.cpp)
@@ -37,12 +38,19 @@ function(orvanta_tests folder)
     list(REMOVE_ITEM helpers ${tests})
   endif()
   string(REPLACE "/" "_" prefix "test_${folder}")
+  set(support "")
+  if(helpers)
+    set(support ${prefix}_support)
+    add_library(${support} OBJECT ${helpers})
+    target_link_libraries(${support} PUBLIC ${OT_LIBS} GTest::gtest GTest::gmock Threads::Threads)
+    target_include_directories(${support} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  endif()
   foreach(src IN LISTS tests)
     get_filename_component(base ${src} NAME_WE)
     string(REGEX REPLACE "_test$" "" base ${base})
     set(tname ${prefix}_${base})
-    add_executable(${tname} ${src} ${helpers})
-    target_link_libraries(${tname} PRIVATE ${OT_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+    add_executable(${tname} ${src})
+    target_link_libraries(${tname} PRIVATE ${support} ${OT_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
     target_include_directories(${tname} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
     set_target_properties(${tname} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     # Property values must be single list items here: the discovery script

@@ -28,11 +28,12 @@ const uint16_t _RAS_RGB2HSV_invtab[256] = {
 static inline int LimitChannel(int v) { return v < -1024 ? -1024 : v > 1279 ? 1279 : v; }
 
 // Limits the weight and channels of an in-place combiner; false when the
-// weight leaves nothing to do.
-static inline bool LimitArguments(int mode, int* r, int* g, int* b, int* a, int* w)
+// weight leaves nothing to do. A rule that clamps its result keeps any weight
+// (within the overflow bound); the others are held to [0, 256].
+static inline bool LimitArguments(int mode, bool ruleClamps, int* r, int* g, int* b, int* a, int* w)
 {
   const int lw = *w < -RAS_WEIGHT_LIMIT ? -RAS_WEIGHT_LIMIT : *w > RAS_WEIGHT_LIMIT ? RAS_WEIGHT_LIMIT : *w;
-  *w = RAS_LimitRuleWeight(mode, lw);
+  *w = ruleClamps ? lw : RAS_LimitRuleWeight(mode, lw);
   if (*w == 0) return false;
   *r = LimitChannel(*r);
   *g = LimitChannel(*g);
@@ -66,13 +67,19 @@ RAS_pixel RAS_CombinePixels(RAS_pixel dest, RAS_pixel src, float alpha, int mode
 
 void RAS_CombinePixels2(RAS_pixel* pix, int r, int g, int b, int a, int w, int mode)
 {
-  if (!pix || !LimitArguments(mode, &r, &g, &b, &a, &w)) return;
+  if (!pix || !LimitArguments(mode, false, &r, &g, &b, &a, &w)) return;
   _RAS_WithRule(mode, w, [&]<class Rule>() { Rule::doPix((unsigned char*)pix, r, g, b, a, w); });
 }
 
+// Copy without source alpha and multiply (with or without) run clamping rules
+// here, so their weight is not limited: copy above 256 extrapolates and
+// clamps, multiply outside [0, 256] scales and clamps. The source-alpha copy
+// keeps the limit: at 256 and above it is the rule that ignores the weight.
 void RAS_CombinePixels2Clamp(RAS_pixel* pix, int r, int g, int b, int a, int w, int mode)
 {
-  if (!pix || !LimitArguments(mode, &r, &g, &b, &a, &w)) return;
+  const int rule = mode & RAS_MODE_MASK;
+  const bool clamps = rule == RAS_MODE_MUL || (rule == RAS_MODE_COPY && !(mode & RAS_MODE_USE_ALPHA));
+  if (!pix || !LimitArguments(mode, clamps, &r, &g, &b, &a, &w)) return;
   unsigned char* d = (unsigned char*)pix;
   if (mode & RAS_MODE_USE_ALPHA)
   {
@@ -95,7 +102,8 @@ void RAS_CombinePixels2Clamp(RAS_pixel* pix, int r, int g, int b, int a, int w, 
   switch (mode & RAS_MODE_MASK)
   {
     case RAS_MODE_COPY:
-      if (w >= 256)
+      if (w < 1) return;
+      if (w == 256)
         _RAS_CombinePixelsClobberClamp::doPix(d, r, g, b, a, w);
       else
         _RAS_CombinePixelsCopyClamp::doPix(d, r, g, b, a, w);

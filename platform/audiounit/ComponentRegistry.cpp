@@ -2,6 +2,7 @@
 
 #include "audiounit/ComponentBundle.h"
 #include "audiounit/ComponentCall.h"
+#include "audiounit/NativeSharedObject.h"
 
 #include <AudioUnit/AudioComponent.h>
 
@@ -53,6 +54,23 @@ bool CanonicalPath(const char* path, std::string* out) {
 bool IsDirectory(const std::string& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Only a complete shared object of this machine's kind reaches the loader:
+// an executable that is already loaded is not read again.
+bool LoadableExecutable(CFBundleRef bundle) {
+    if (CFBundleIsExecutableLoaded(bundle)) {
+        return true;
+    }
+    CFURLRef url = CFBundleCopyExecutableURL(bundle);
+    if (url == nullptr) {
+        return false;
+    }
+    char path[PATH_MAX];
+    bool ok = CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(path), sizeof path) &&
+              IsCompleteNativeSharedObject(path);
+    CFRelease(url);
+    return ok;
 }
 
 std::vector<std::string> SearchDirectories() {
@@ -154,11 +172,10 @@ int ComponentRegistry::AddBundleLocked(ComponentBundle& bundle) {
                 break;
             }
         }
-        if (rival != nullptr) {
-            if (declared.version <= rival->version) {
-                continue;
-            }
+        const bool wins = rival == nullptr || declared.version > rival->version;
+        if (rival != nullptr && wins) {
             rival->listed = false;
+            rival->fallback = true;
         }
         auto record = std::make_unique<ComponentRecord>();
         record->desc = declared.desc;
@@ -166,9 +183,11 @@ int ComponentRegistry::AddBundleLocked(ComponentBundle& bundle) {
         record->version = declared.version;
         record->factoryFunction = declared.factoryFunction;
         record->bundle = static_cast<CFBundleRef>(const_cast<void*>(CFRetain(bundle.Bundle())));
+        record->listed = wins;
+        record->fallback = !wins;
         componentSet_.insert(record.get());
         components_.push_back(std::move(record));
-        ++listed;
+        listed += wins ? 1 : 0;
     }
     return listed;
 }
@@ -251,6 +270,7 @@ OSErr ComponentRegistry::Unregister(ComponentRecord* component) {
         return validInstancesExist;
     }
     component->listed = false;
+    component->fallback = false;
     ++modSeed_;
     return noErr;
 }
@@ -306,11 +326,14 @@ long ComponentRegistry::InstanceCount(ComponentRecord* component) {
 }
 
 OSStatus ComponentRegistry::LoadEntry(ComponentRecord* component, ComponentRoutineUPP* entry) {
+    auto known = [component, entry]() -> bool {
+        *entry = component->entry;
+        return component->entry != nullptr || component->loadStatus != noErr;
+    };
     {
         std::shared_lock lock(mutex_);
-        if (component->entry != nullptr) {
-            *entry = component->entry;
-            return noErr;
+        if (known()) {
+            return component->loadStatus;
         }
     }
     // Loading runs the executable's static initialisers, which may call back
@@ -318,27 +341,55 @@ OSStatus ComponentRegistry::LoadEntry(ComponentRecord* component, ComponentRouti
     std::lock_guard load(loadMutex_);
     {
         std::shared_lock lock(mutex_);
-        if (component->entry != nullptr) {
-            *entry = component->entry;
-            return noErr;
+        if (known()) {
+            return component->loadStatus;
         }
     }
-    if (component->bundle == nullptr || !CFBundleLoadExecutable(component->bundle)) {
-        return componentDllLoadErr;
-    }
-    CFStringRef symbol =
-        CFStringCreateWithCString(kCFAllocatorDefault, component->factoryFunction.c_str(), kCFStringEncodingUTF8);
-    void* address = symbol != nullptr ? CFBundleGetFunctionPointerForName(component->bundle, symbol) : nullptr;
-    if (symbol != nullptr) {
-        CFRelease(symbol);
-    }
-    if (address == nullptr) {
-        return componentDllEntryNotFoundErr;
+    OSStatus status = noErr;
+    void* address = nullptr;
+    if (component->bundle == nullptr || !LoadableExecutable(component->bundle) ||
+        !CFBundleLoadExecutable(component->bundle)) {
+        status = componentDllLoadErr;
+    } else {
+        CFStringRef symbol = CFStringCreateWithCString(kCFAllocatorDefault, component->factoryFunction.c_str(),
+                                                       kCFStringEncodingUTF8);
+        address = symbol != nullptr ? CFBundleGetFunctionPointerForName(component->bundle, symbol) : nullptr;
+        if (symbol != nullptr) {
+            CFRelease(symbol);
+        }
+        if (address == nullptr) {
+            status = componentDllEntryNotFoundErr;
+        }
     }
     std::unique_lock lock(mutex_);
     component->entry = reinterpret_cast<ComponentRoutineUPP>(address);
+    component->loadStatus = status;
     *entry = component->entry;
-    return noErr;
+    return status;
+}
+
+OSStatus ComponentRegistry::LoadEntryOrFallback(ComponentRecord* component, ComponentRoutineUPP* entry) {
+    OSStatus status = LoadEntry(component, entry);
+    if (status != componentDllLoadErr && status != componentDllEntryNotFoundErr) {
+        return status;
+    }
+    std::vector<ComponentRecord*> fallbacks;
+    {
+        std::shared_lock lock(mutex_);
+        for (const auto& record : components_) {
+            if (record->fallback && record.get() != component && SameIdentity(record->desc, component->desc)) {
+                fallbacks.push_back(record.get());
+            }
+        }
+    }
+    std::stable_sort(fallbacks.begin(), fallbacks.end(),
+                     [](const ComponentRecord* a, const ComponentRecord* b) { return a->version > b->version; });
+    for (ComponentRecord* fallback : fallbacks) {
+        if (LoadEntry(fallback, entry) == noErr) {
+            return noErr;
+        }
+    }
+    return status;
 }
 
 OSStatus ComponentRegistry::Open(ComponentRecord* component, ComponentInstanceRecord** instance) {
@@ -353,7 +404,7 @@ OSStatus ComponentRegistry::Open(ComponentRecord* component, ComponentInstanceRe
         }
     }
     ComponentRoutineUPP entry = nullptr;
-    OSStatus status = LoadEntry(component, &entry);
+    OSStatus status = LoadEntryOrFallback(component, &entry);
     if (status != noErr) {
         return status;
     }

@@ -15,6 +15,9 @@
 
 // One registration. Records live until the process ends (handles to them stay
 // safe to pass around); an unregistered or superseded one is only unlisted.
+// A bundle component that lost to another bundle's component of the same
+// type, subtype and manufacturer stays as a fallback: it is opened in place
+// of the listed one when that one's executable cannot be loaded.
 struct ComponentRecord {
     ComponentDescription desc{};
     std::string name;  // UTF-8 for bundle components, the caller's bytes otherwise
@@ -23,6 +26,8 @@ struct ComponentRecord {
     CFBundleRef bundle = nullptr;         // one reference, never released
     std::string factoryFunction;
     bool listed = true;
+    bool fallback = false;
+    OSStatus loadStatus = noErr;  // a failed load is not tried again
     long instanceCount = 0;
 };
 
@@ -78,9 +83,14 @@ private:
     void EnsureScanned();
     void ScanDirectory(const std::string& directory);
     // Adds a bundle's components under the rule that the higher version of a
-    // description wins; returns the number listed.
+    // description wins (the earlier bundle on a tie); the losers are kept as
+    // fallbacks. Returns the number listed.
     int AddBundleLocked(class ComponentBundle& bundle);
     OSStatus LoadEntry(ComponentRecord* component, ComponentRoutineUPP* entry);
+    // The entry of `component` or, when its executable cannot be loaded, of
+    // the first fallback of the same identity that loads (higher versions
+    // first, then in registration order). The error is the component's own.
+    OSStatus LoadEntryOrFallback(ComponentRecord* component, ComponentRoutineUPP* entry);
     bool IsComponentLocked(const void* handle) const;
     bool IsInstanceLocked(const void* handle) const;
 

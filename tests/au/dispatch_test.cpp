@@ -594,8 +594,7 @@ TEST(AUDispatch, ViewEntryCreatesOnlyForAPlugInWithAnEditor)
   // The view record is made on open and stored through the platform: use a
   // registered view component so that storage has somewhere to live.
   ComponentDescription viewDesc = {kAudioUnitCarbonViewComponentType, kTestSubtype, kTestMfr, 0, 0};
-  Component viewComp = RegisterComponent(&viewDesc, (ComponentRoutineUPP)TestGain_ViewEntry, 0, nullptr,
-                                         nullptr, nullptr);
+  Component viewComp = RegisterComponent(&viewDesc, TestGain_ViewEntry, 0, nullptr, nullptr, nullptr);
   ASSERT_NE(nullptr, viewComp);
   ComponentInstance view = nullptr;
   ASSERT_EQ(noErr, OpenAComponent(viewComp, &view));

@@ -3,6 +3,7 @@
 // maximum frame count, bypass and every refusal.
 
 #include "AUTestPlug.h"
+#include "plugin/AllocHooks.h"
 
 #include <gtest/gtest.h>
 
@@ -207,9 +208,7 @@ TEST(AURender, AMaximumFrameCountThatCannotBeHeldIsRefused)
 // Needs a real address-space limit, which sanitizer runtimes do not tolerate.
 TEST(AURender, AMaximumFrameCountWhoseMemoryCannotBeHadIsRefused)
 {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  GTEST_SKIP() << "address-space limits conflict with the sanitizer runtime";
-#else
+  if (kSanitized) GTEST_SKIP() << "address-space limits conflict with the sanitizer runtime";
   TestUnit unit;
   const pid_t child = fork();
   ASSERT_GE(child, 0);
@@ -229,7 +228,6 @@ TEST(AURender, AMaximumFrameCountWhoseMemoryCannotBeHadIsRefused)
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status));
   EXPECT_EQ(0, WEXITSTATUS(status));
-#endif
 }
 
 TEST(AURender, RendersAfterTheMaximumFramesChangeUseTheNewBuffers)
@@ -288,6 +286,19 @@ TEST(AURender, StreamFormatsAreAcceptedOnlyWhenLegalAndFloat)
             Set(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1, FloatFormat(44100, 1)));
   EXPECT_EQ(kAudioUnitErr_InvalidProperty,
             Set(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Group, 0, FloatFormat(44100, 1)));
+}
+
+// Catches a zero-channel input format passing because one configuration has
+// no input: "0-1" makes zero input channels legal for the legality check, but
+// a stream of no channels is no format at all.
+TEST(AURender, AZeroChannelInputFormatIsRefusedBesideAZeroInputConfiguration)
+{
+  AUTestPlug plug(IFxInstanceInfo(), TestPlugConfig{"0-1 1-1", false, 0, 1});
+  ASSERT_EQ(1, plug.NInBuses());
+  AudioStreamBasicDescription none = FloatFormat(44100, 0);
+  UInt32 size = sizeof(none);
+  EXPECT_EQ(kAudioUnitErr_InvalidProperty,
+            plug.SetProperty(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &size, &none));
 }
 
 TEST(AURender, StreamFormatsReportHostOrPlugInChannels)

@@ -193,19 +193,44 @@ TEST(GdiBlits, BadBlitsDrawNothing)
   EXPECT_EQ(src.rgb(3, 3), 0xFFFFFFu);
 }
 
+namespace
+{
+// Fills the whole canvas with the brush through a pushed clip rectangle.
+void FillClipped(const Canvas& c, RECT clip, HBRUSH b)
+{
+  RECT all = {0, 0, c.width, c.height};
+  GDI_PushClipRegion(c.dc);
+  GDI_SetClipRegion(c.dc, &clip);
+  GDI_FillRect(c.dc, &all, b);
+  GDI_PopClipRegion(c.dc);
+}
+} // namespace
+
 TEST(GdiClip, PushSetPop)
 {
   Canvas c(8, 8);
   HBRUSH b = CreateSolidBrush(0xFF0000);
   RECT all = {0, 0, 8, 8}, clip = {2, 2, 4, 4};
-  GDI_PushClipRegion(c.dc);
-  GDI_SetClipRegion(c.dc, &clip);
-  GDI_FillRect(c.dc, &all, b);
-  GDI_PopClipRegion(c.dc);
+  FillClipped(c, clip, b);
   EXPECT_EQ(c.count(), 4);
   GDI_FillRect(c.dc, &all, b);
   EXPECT_EQ(c.count(), 64);
   GDI_FillDialogBackground(c.dc, &clip, 0);
   EXPECT_NE(c.rgb(2, 2), 0xFF0000u);
+  DeleteObject(b);
+}
+
+// Catches a clip rectangle whose height is taken from its left edge: with
+// left 1 and top 5 the clip is 6 wide and 2 tall, rows 5 and 6 only.
+TEST(GdiClip, HeightComesFromTopAndBottom)
+{
+  Canvas c(8, 10);
+  HBRUSH b = CreateSolidBrush(0x00FF00);
+  FillClipped(c, {1, 5, 7, 7}, b);
+  EXPECT_EQ(c.count(), 12);
+  EXPECT_EQ(c.rgb(1, 5), 0x00FF00u);
+  EXPECT_EQ(c.rgb(6, 6), 0x00FF00u);
+  EXPECT_EQ(c.rgb(1, 4), 0u);
+  EXPECT_EQ(c.rgb(1, 7), 0u);
   DeleteObject(b);
 }

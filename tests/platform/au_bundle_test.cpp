@@ -2,6 +2,11 @@
 // folder, loading the executable on first open, explicit registration, and
 // every kind of broken bundle. The bundles are built in a temporary folder
 // before the first platform call, since the scan runs once per process.
+//
+// Damaged executables (truncated anywhere, a segment reaching past the end of
+// the file) fault with SIGBUS on the first touch of a missing page once
+// mapped, so each must be refused before it reaches the loader, and a later
+// bundle of the same identity must be opened in its place.
 #include <AudioToolbox/AudioToolbox.h>
 #include <CoreFoundation/OrvantaCFTesting.h>
 #include <CoreServices/CoreServices.h>
@@ -9,11 +14,16 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+#include <elf.h>
+#include <link.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -74,6 +84,10 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+fs::path ExecutableOf(const fs::path& bundle) {
+    return bundle / "Contents" / "MacOS" / "TestComponent";
+}
+
 fs::path MakeBundle(const fs::path& directory, const std::string& name, const std::string* plist,
                     Executable executable) {
     fs::path bundle = directory / name;
@@ -81,11 +95,10 @@ fs::path MakeBundle(const fs::path& directory, const std::string& name, const st
     if (plist != nullptr) {
         WriteFile(bundle / "Contents" / "Info.plist", *plist);
     }
-    fs::path exe = bundle / "Contents" / "MacOS" / "TestComponent";
     if (executable == Executable::Library) {
-        fs::copy_file(AU_TEST_COMPONENT_LIBRARY, exe);
+        fs::copy_file(AU_TEST_COMPONENT_LIBRARY, ExecutableOf(bundle));
     } else if (executable == Executable::Garbage) {
-        WriteFile(exe, "this is not an executable\n");
+        WriteFile(ExecutableOf(bundle), "this is not an executable\n");
     }
     return bundle;
 }
@@ -93,6 +106,55 @@ fs::path MakeBundle(const fs::path& directory, const std::string& name, const st
 fs::path MakeBundle(const fs::path& directory, const std::string& name, const std::string& plist,
                     Executable executable = Executable::Library) {
     return MakeBundle(directory, name, &plist, executable);
+}
+
+// A bundle of one effect component whose executable holds `bytes`.
+fs::path MakeBundleWith(const fs::path& directory, const std::string& name, const char* subtype, long version,
+                        const std::string& bytes) {
+    std::string plist = Plist("com.orvanta.test." + name, EntryXml({"aufx", subtype, "Orvt", "Loading", version,
+                                                                   "TestComponentEntry"}));
+    fs::path bundle = MakeBundle(directory, name, &plist, Executable::Missing);
+    WriteFile(ExecutableOf(bundle), bytes);
+    return bundle;
+}
+
+std::string Library() {
+    std::ifstream in(AU_TEST_COMPONENT_LIBRARY, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+ElfW(Ehdr) HeaderOf(const std::string& image) {
+    ElfW(Ehdr) header;
+    std::memcpy(&header, image.data(), sizeof header);
+    return header;
+}
+
+size_t SegmentOffset(const std::string& image, size_t index) {
+    return HeaderOf(image).e_phoff + index * sizeof(ElfW(Phdr));
+}
+
+ElfW(Phdr) Segment(const std::string& image, size_t index) {
+    ElfW(Phdr) segment;
+    std::memcpy(&segment, image.data() + SegmentOffset(image, index), sizeof segment);
+    return segment;
+}
+
+// The program header indices of the library's loadable segments, in order.
+std::vector<size_t> LoadSegments(const std::string& image) {
+    std::vector<size_t> loads;
+    for (size_t i = 0; i < HeaderOf(image).e_phnum; ++i) {
+        ElfW(Phdr) segment = Segment(image, i);
+        if (segment.p_type == PT_LOAD && segment.p_filesz > 0) {
+            loads.push_back(i);
+        }
+    }
+    return loads;
+}
+
+// The library cut in the middle of a segment's bytes.
+std::string CutInside(const std::string& image, size_t index) {
+    ElfW(Phdr) segment = Segment(image, index);
+    return image.substr(0, segment.p_offset + segment.p_filesz / 2);
 }
 
 class BundleFolders : public ::testing::Environment {
@@ -142,6 +204,18 @@ public:
         MakeBundle(b, "Tie.component",
                    Plist("com.orvanta.test.tie",
                          EntryXml({"aufx", "tst1", "Orvt", "Tie", 65536, "TestComponentEntry"})));
+
+        // Equal versions keep the earlier bundle, so the damaged ones in pathA
+        // are listed; for lfb3 a later, higher version supersedes a whole one.
+        const std::string image = Library();
+        const std::string cut = CutInside(image, LoadSegments(image).back());
+        MakeBundleWith(a, "Cut.component", "lfb1", 1, cut);
+        MakeBundleWith(b, "Whole.component", "lfb1", 1, image);
+        MakeBundleWith(a, "Junk.component", "lfb2", 1, "not an executable\n");
+        MakeBundleWith(b, "Whole2.component", "lfb2", 1, image);
+        MakeBundleWith(a, "OldWhole.component", "lfb3", 2, image);
+        MakeBundleWith(b, "NewCut.component", "lfb3", 5, cut);
+        MakeBundleWith(a, "Lone.component", "lfb4", 1, cut);
 
         MakeBundle(home / "Library/Audio/Plug-Ins/Components", "Home.component",
                    Plist("com.orvanta.test.home",
@@ -359,6 +433,96 @@ TEST(AudioComponentBundleTest, NamesAreHandedOverWithoutLeaks) {
     }
     EXPECT_EQ(OrvantaCFLiveObjectCount(), live);
     EXPECT_EQ(OrvantaCFOverReleaseCount(), 0);
+}
+
+bool Mapped(const fs::path& executable) {
+    void* library = dlopen(executable.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (library != nullptr) {
+        dlclose(library);
+    }
+    return library != nullptr;
+}
+
+// Catches a damaged executable reaching the loader (the process dies of
+// SIGBUS) and a failed load that ends the search instead of falling back to
+// the next bundle with the same type, subtype and manufacturer: the later
+// bundle of an equal version for lfb1 and lfb2, the superseded lower version
+// for lfb3.
+TEST(AudioComponentLoading, ADamagedExecutableFallsBackToTheNextBundleOfItsIdentity) {
+    struct Case {
+        const char* subtype;
+        const char* damaged;
+        const char* whole;
+    };
+    for (const Case& c : {Case{"lfb1", "pathA/Cut.component", "pathB/Whole.component"},
+                          Case{"lfb2", "pathA/Junk.component", "pathB/Whole2.component"},
+                          Case{"lfb3", "pathB/NewCut.component", "pathA/OldWhole.component"}}) {
+        AudioComponent component = Find(c.subtype, kAudioUnitType_Effect);
+        ASSERT_NE(component, nullptr) << c.subtype;
+        AudioComponentDescription any{0, Code(c.subtype), 0, 0, 0};
+        EXPECT_EQ(AudioComponentCount(&any), 1u) << c.subtype;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            AudioComponentInstance instance = nullptr;
+            ASSERT_EQ(AudioComponentInstanceNew(component, &instance), noErr) << c.subtype;
+            AudioUnitParameterValue value = 0;
+            EXPECT_EQ(AudioUnitGetParameter(instance, 1, kAudioUnitScope_Global, 0, &value), noErr);
+            EXPECT_EQ(value, 0.5f);
+            EXPECT_EQ(AudioComponentInstanceGetComponent(instance), component);
+            EXPECT_EQ(AudioComponentInstanceDispose(instance), noErr);
+        }
+        EXPECT_FALSE(Mapped(ExecutableOf(root / c.damaged))) << c.subtype;
+        EXPECT_TRUE(Mapped(ExecutableOf(root / c.whole))) << c.subtype;
+    }
+    AudioComponentInstance instance = nullptr;
+    EXPECT_EQ(AudioComponentInstanceNew(Find("lfb4"), &instance), componentDllLoadErr);
+    EXPECT_EQ(instance, nullptr);
+}
+
+// Catches a check that looks at the header alone, or at only some of the
+// file: the library cut inside a loadable segment (the loader would fault),
+// cut after the segments or by its last byte (it would load an incomplete
+// file), and whole but with its last segment claimed past the end. Each is
+// registered alone, so a load that gets through crashes the test or opens.
+TEST(AudioComponentLoading, EveryKindOfDamageIsRefusedBeforeLoading) {
+    const std::string image = Library();
+    const std::vector<size_t> loads = LoadSegments(image);
+    const ElfW(Phdr) last = Segment(image, loads.back());
+
+    struct Damage {
+        std::string name;
+        std::string bytes;
+    };
+    std::vector<Damage> damages = {
+        {"inside the first segment", CutInside(image, loads.front())},
+        {"inside the last segment", CutInside(image, loads.back())},
+        {"section headers cut off", image.substr(0, last.p_offset + last.p_filesz)},
+        {"last byte missing", image.substr(0, image.size() - 1)},
+    };
+    std::string longSegment = image;
+    ElfW(Phdr) grown = last;
+    grown.p_filesz += image.size();
+    grown.p_memsz += image.size();
+    std::memcpy(longSegment.data() + SegmentOffset(image, loads.back()), &grown, sizeof grown);
+    damages.push_back({"segment past the end", longSegment});
+
+    const char* subtypes[] = {"dmg0", "dmg1", "dmg2", "dmg3", "dmg4"};
+    ASSERT_EQ(damages.size(), std::size(subtypes));
+    for (size_t i = 0; i < damages.size(); ++i) {
+        fs::path bundle = MakeBundleWith(root / "damaged", "Damaged" + std::to_string(i) + ".component", subtypes[i],
+                                         1, damages[i].bytes);
+        ASSERT_EQ(AudioComponentRegisterBundle(bundle.c_str()), noErr) << damages[i].name;
+        AudioComponentInstance instance = nullptr;
+        EXPECT_EQ(AudioComponentInstanceNew(Find(subtypes[i]), &instance), componentDllLoadErr) << damages[i].name;
+        EXPECT_EQ(instance, nullptr);
+        EXPECT_FALSE(Mapped(ExecutableOf(bundle))) << damages[i].name;
+    }
+
+    // The same bytes undamaged load: the refusals above are the damage's.
+    fs::path whole = MakeBundleWith(root / "damaged", "Undamaged.component", "dmgz", 1, image);
+    ASSERT_EQ(AudioComponentRegisterBundle(whole.c_str()), noErr);
+    AudioComponentInstance instance = nullptr;
+    ASSERT_EQ(AudioComponentInstanceNew(Find("dmgz"), &instance), noErr);
+    EXPECT_EQ(AudioComponentInstanceDispose(instance), noErr);
 }
 
 }  // namespace

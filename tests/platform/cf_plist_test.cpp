@@ -210,12 +210,18 @@ TEST_F(CFPlist, TruncatedBinaryIsRefusedAtEveryLength) {
     CFOwned<CFDictionaryRef> state(MakeState(1.0));
     CFOwned<CFDataRef> bin(CFPropertyListCreateData(nullptr, state, kCFPropertyListBinaryFormat_v1_0, 0, nullptr));
     const std::string full(reinterpret_cast<const char*>(CFDataGetBytePtr(bin)), static_cast<size_t>(CFDataGetLength(bin)));
-    for (size_t n = 0; n < full.size(); n += 3) {
+    // Every byte of a binary list counts (its trailer is at the end), so no
+    // shorter prefix may pass for a property list of any format.
+    for (size_t n = 0; n < full.size(); ++n) {
         CFOwned<CFDataRef> cut(DataOf(full.substr(0, n)));
         CFPropertyListRef plist = CFPropertyListCreateWithData(nullptr, cut, 0, nullptr, nullptr);
+        EXPECT_EQ(plist, nullptr) << "accepted the first " << n << " of " << full.size() << " bytes";
         if (plist)
-            CFRelease(plist); // a prefix may happen to be valid; it must not crash or leak
+            CFRelease(plist);
     }
+    CFOwned<CFDataRef> whole(DataOf(full));
+    CFOwned<CFPropertyListRef> back(CFPropertyListCreateWithData(nullptr, whole, 0, nullptr, nullptr));
+    EXPECT_TRUE(CFEqual(back, state));
 }
 
 TEST_F(CFPlist, DeepNestingIsRefusedNotOverflowed) {

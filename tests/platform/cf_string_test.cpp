@@ -75,6 +75,18 @@ TEST_F(CFStringTest, ExternalRepresentationCarriesByteOrderMark) {
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(CFDataGetBytePtr(lossy)), 2), "A?");
 }
 
+// Catches external UTF-16 without a byte-order mark being read in the host's
+// (little-endian) order: without a mark it is big-endian. The same bytes not
+// marked external are in host order.
+TEST_F(CFStringTest, ExternalUTF16WithoutMarkIsBigEndian) {
+    const UInt8 bytes[] = {0x00, 'h', 0x00, 'i'};
+    CFOwned<CFStringRef> external(CFStringCreateWithBytes(nullptr, bytes, 4, kCFStringEncodingUTF16, true));
+    EXPECT_EQ(Utf8(external), "hi");
+    CFOwned<CFStringRef> internal(CFStringCreateWithBytes(nullptr, bytes, 4, kCFStringEncodingUTF16, false));
+    ASSERT_EQ(CFStringGetLength(internal), 2);
+    EXPECT_EQ(CFStringGetCharacterAtIndex(internal, 0), 0x6800);
+}
+
 TEST_F(CFStringTest, GetBytesStopsAtBufferEnd) {
     CFOwned<CFStringRef> s(CFStringCreateWithCString(nullptr, "a\xC3\xA9z", kCFStringEncodingUTF8));
     UInt8 buf[8];

@@ -306,6 +306,9 @@ TEST(IFxBase, AudioPathAllocatesNothing)
 
 TEST(IFxBase, ParameterTrafficReachesHostEffectAndEditor)
 {
+  // The editors write these flags from their destructors, the last one from
+  // the plug-in's: they must outlive it.
+  bool deleted1 = false, deleted2 = false;
   TestPlug plug;
   plug.InitAmpParams();
   plug.SetParameterFromGUI(1, 0.25);
@@ -324,7 +327,6 @@ TEST(IFxBase, ParameterTrafficReachesHostEffectAndEditor)
   ASSERT_EQ(plug.mInformed.size(), 5u);
   EXPECT_EQ(plug.mInformed[4].second, 1.0);
 
-  bool deleted1 = false, deleted2 = false;
   auto* g = new TestGraphics(&plug, &deleted1);
   plug.AttachGraphics(g);
   EXPECT_EQ(plug.GetGUI(), g);

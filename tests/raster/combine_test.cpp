@@ -241,4 +241,25 @@ TEST(CombinePixels2, InPlaceVariants)
   RAS_CombinePixels2(nullptr, 1, 2, 3, 4, 256, RAS_MODE_ADD);
 }
 
+// Catches the clamping in-place variant holding copy and multiply to weights
+// in [0, 256] as the wrapping variant must: its rules clamp, so a weight above
+// 256 extrapolates and a negative one scales the other way. Values worked out
+// by hand from the copy and multiply formulas for d = 128, s = 200.
+TEST(CombinePixels2, ClampingCopyAndMultiplyKeepWeightsOutsideTheUnitRange)
+{
+  RAS_pixel p = 0x80808080;
+  RAS_CombinePixels2Clamp(&p, 200, 200, 200, 200, 512, RAS_MODE_COPY);  // 200 + 72 clamped
+  EXPECT_EQ(p, 0xffffffffu);
+  p = 0x80808080;
+  RAS_CombinePixels2Clamp(&p, 200, 200, 200, 200, -128, RAS_MODE_MUL);  // 128 * 72704 / 65536
+  EXPECT_EQ(p, 0x8e8e8e8eu);
+  p = 0x80808080;
+  RAS_CombinePixels2Clamp(&p, 200, 200, 200, 200, 300, RAS_MODE_MUL);  // 128 * 48736 / 65536
+  EXPECT_EQ(p, 0x5f5f5f5fu);
+  // The wrapping variant still limits: 512 is a plain copy.
+  p = 0x80808080;
+  RAS_CombinePixels2(&p, 200, 200, 200, 200, 512, RAS_MODE_COPY);
+  EXPECT_EQ(p, 0xc8c8c8c8u);
+}
+
 } // namespace

@@ -127,7 +127,7 @@ AudioComponent TestComponent()
     ComponentDescription desc;
     const AudioComponentDescription acd = TestComponentDescription();
     memcpy(&desc, &acd, sizeof(desc));
-    return RegisterComponent(&desc, (ComponentRoutineUPP)TestGain_Entry, 0, nullptr, nullptr, nullptr);
+    return RegisterComponent(&desc, TestGain_Entry, 0, nullptr, nullptr, nullptr);
   }();
   return (AudioComponent)component;
 }

@@ -116,8 +116,8 @@ public:
 // The component description and entry point under which the tests register
 // the test plug-in with the platform.
 AudioComponentDescription TestComponentDescription();
-extern "C" ComponentResult TestGain_Entry(ComponentParameters* params, void* storage);
-extern "C" ComponentResult TestGain_ViewEntry(ComponentParameters* params, void* storage);
+extern "C" ComponentResult TestGain_Entry(ComponentParameters* params, Handle storage);
+extern "C" ComponentResult TestGain_ViewEntry(ComponentParameters* params, Handle storage);
 
 // The test plug-in's component, registered on first use.
 AudioComponent TestComponent();
