@@ -20,7 +20,16 @@ struct Node
 };
 }  // namespace
 
-LV2BlockHost::World::World() : mWorld(lilv_world_new()) { lilv_world_load_all(mWorld); }
+LV2BlockHost::World::World(const char* bundle) : mWorld(lilv_world_new())
+{
+  lilv_world_load_all(mWorld);
+  if (!bundle) return;
+  // A bundle's URI names a folder: it ends in a slash.
+  const std::string folder = std::string(bundle) + (std::string(bundle).back() == '/' ? "" : "/");
+  LilvNode* uri = lilv_new_file_uri(mWorld, nullptr, folder.c_str());
+  lilv_world_load_bundle(mWorld, uri);
+  lilv_node_free(uri);
+}
 
 LV2BlockHost::World::~World() { lilv_world_free(mWorld); }
 
@@ -74,12 +83,26 @@ LV2BlockHost::LV2BlockHost(const World& world, const char* uri, double sampleRat
     }
   }
 
+  mFeatures->Add(LV2_WORKER__schedule, &mSchedule);
+  // A plug-in needing a feature this host lacks is not made at all.
+  LilvNodes* required = lilv_plugin_get_required_features(plugin);
+  LILV_FOREACH (nodes, i, required)
+  {
+    const char* feature = lilv_node_as_uri(lilv_nodes_get(required, i));
+    bool offered = false;
+    for (const LV2_Feature* const* f = mFeatures->Get(); *f && !offered; ++f) offered = strcmp((*f)->URI, feature) == 0;
+    if (!offered) mError = std::string("needs the feature ") + feature + ": " + uri;
+  }
+  lilv_nodes_free(required);
+  if (!mError.empty()) return;
+
   mInstance = lilv_plugin_instantiate(plugin, sampleRate, mFeatures->Get());
   if (!mInstance)
   {
     mError = std::string("instantiation failed: ") + uri;
     return;
   }
+  mWorker = static_cast<const LV2_Worker_Interface*>(lilv_instance_get_extension_data(mInstance, LV2_WORKER__interface));
   for (size_t c = 0; c < mControls.size(); ++c)
     lilv_instance_connect_port(mInstance, mControls[c].index, &mControlValues[c]);
   for (const auto& k : kinds)
@@ -154,4 +177,25 @@ void LV2BlockHost::Run(const float* const* in, float* const* out, uint32_t nFram
     }
   }
   lilv_instance_run(mInstance, nFrames);
+  if (!mWorker) return;
+  LV2_Handle handle = lilv_instance_get_handle(mInstance);
+  for (const auto& r : mResponses)
+    if (mWorker->work_response) mWorker->work_response(handle, (uint32_t)r.size(), r.data());
+  mResponses.clear();
+  if (mWorker->end_run) mWorker->end_run(handle);
+}
+
+LV2_Worker_Status LV2BlockHost::ScheduleWork(LV2_Worker_Schedule_Handle handle, uint32_t size, const void* data)
+{
+  auto* host = static_cast<LV2BlockHost*>(handle);
+  if (!host->mWorker || !host->mWorker->work) return LV2_WORKER_ERR_UNKNOWN;
+  return host->mWorker->work(lilv_instance_get_handle(host->mInstance), Respond, host, size, data);
+}
+
+LV2_Worker_Status LV2BlockHost::Respond(LV2_Worker_Respond_Handle handle, uint32_t size, const void* data)
+{
+  auto* host = static_cast<LV2BlockHost*>(handle);
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  host->mResponses.emplace_back(bytes, bytes + size);
+  return LV2_WORKER_SUCCESS;
 }

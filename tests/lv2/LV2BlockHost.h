@@ -5,11 +5,13 @@
 // URID map and the block length options, connects every port it describes
 // (control inputs at their defaults, atom ports to empty sequences, CV ports to
 // silence, optional ports left unconnected), activates it and runs it on the
-// caller's buffers one block at a time.
+// caller's buffers one block at a time. A plug-in that schedules work gets it
+// done at once, on the calling thread, and the responses after its run.
 
 #include "LV2Features.h"
 
 #include <lilv/lilv.h>
+#include <lv2/worker/worker.h>
 
 #include <memory>
 #include <string>
@@ -18,11 +20,12 @@
 class LV2BlockHost
 {
 public:
-  // A lilv world holding every bundle on LV2_PATH (or lilv's default path).
+  // A lilv world holding every bundle on LV2_PATH (or lilv's default path),
+  // and the bundle folder `bundle` when one is given.
   class World
   {
   public:
-    World();
+    explicit World(const char* bundle = nullptr);
     ~World();
     World(const World&) = delete;
     World& operator=(const World&) = delete;
@@ -60,6 +63,8 @@ private:
     bool optional;
   };
   int ControlIndex(const char* symbol) const;
+  static LV2_Worker_Status ScheduleWork(LV2_Worker_Schedule_Handle handle, uint32_t size, const void* data);
+  static LV2_Worker_Status Respond(LV2_Worker_Respond_Handle handle, uint32_t size, const void* data);
 
   std::string mError;
   std::unique_ptr<LV2Features> mFeatures;
@@ -72,4 +77,7 @@ private:
   std::vector<float> mSink;     // outputs the caller takes none of
   std::vector<std::vector<uint64_t>> mAtomBuffers;  // atom inputs, then atom outputs
   uint32_t mSequenceType = 0, mChunkType = 0;
+  LV2_Worker_Schedule mSchedule{this, ScheduleWork};
+  const LV2_Worker_Interface* mWorker = nullptr;
+  std::vector<std::vector<unsigned char>> mResponses;
 };

@@ -53,3 +53,10 @@ const char* LV2Features::UnmapProc(LV2_URID_Unmap_Handle handle, LV2_URID urid)
 {
   return static_cast<LV2Features*>(handle)->Unmap(urid);
 }
+
+void LV2Features::Add(const char* uri, void* data)
+{
+  mExtra.push_back(std::make_unique<LV2_Feature>(LV2_Feature{uri, data}));
+  mList.back() = mExtra.back().get();
+  mList.push_back(nullptr);
+}

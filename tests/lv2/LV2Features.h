@@ -9,6 +9,7 @@
 #include <lv2/urid/urid.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
   const char* Unmap(LV2_URID urid) const;
   LV2_URID_Map* MapFeature() { return &mMap; }
   LV2_URID_Unmap* UnmapFeature() { return &mUnmap; }
+  // Adds a feature to the list (before the terminating null); data stays the caller's.
+  void Add(const char* uri, void* data);
 
 private:
   static LV2_URID MapProc(LV2_URID_Map_Handle handle, const char* uri);
@@ -37,5 +40,6 @@ private:
   int32_t mMaxBlock = 0, mNominalBlock = 0, mMinBlock = 1;
   std::vector<LV2_Options_Option> mOptions;
   LV2_Feature mMapFeature, mUnmapFeature, mOptionsFeature, mBoundedFeature;
+  std::vector<std::unique_ptr<LV2_Feature>> mExtra;
   std::vector<const LV2_Feature*> mList;
 };
