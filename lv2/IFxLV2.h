@@ -27,7 +27,9 @@
 class IFxLV2 : public IFxBase
 {
 public:
-  // Frames per processing call when the host states no block length.
+  // Frames per processing call when the host states no block length: the
+  // usual host buffers fit in one piece, longer runs are processed in pieces
+  // of this size, and the scratch buffers stay small.
   static constexpr int kDefaultBlockSize = 4096;
 
   // Host thread calling instantiate (under the factory mutex); allocates.
