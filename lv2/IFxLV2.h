@@ -104,7 +104,9 @@ public:
   }
 
 private:
-  bool ApplyControlPorts();
+  // Audio thread; no allocation, never waits. Takes over the control ports the
+  // host changed; with the mutex busy they stay pending for the next run.
+  void ApplyControlPorts();
 
   LV2PortLayout mPorts;
   // The host's buffer for every port (null until connected).

@@ -10,7 +10,7 @@ namespace
 bool SameBits(float a, float b) { return memcmp(&a, &b, sizeof(float)) == 0; }
 }  // namespace
 
-bool IFxLV2::ApplyControlPorts()
+void IFxLV2::ApplyControlPorts()
 {
   const int n = mPorts.NControls();
   void* const* data = mPortData.Get();
@@ -21,11 +21,11 @@ bool IFxLV2::ApplyControlPorts()
     const float* port = static_cast<const float*>(data[mPorts.ControlPort(i)]);
     changed = port && (mTakeAllControls || !SameBits(*port, taken[i]));
   }
-  if (!changed) return true;
+  if (!changed) return;
   // The mutex is only ever held briefly by a state save; rather than wait for
   // it, the changes stay pending until the next run.
   KIT_Mutex* mutex = GetMutex();
-  if (!mutex->TryEnter()) return false;
+  if (!mutex->TryEnter()) return;
   for (int i = 0; i < n; ++i)
   {
     const float* port = static_cast<const float*>(data[mPorts.ControlPort(i)]);
@@ -39,7 +39,6 @@ bool IFxLV2::ApplyControlPorts()
   }
   mTakeAllControls = false;
   mutex->Leave();
-  return true;
 }
 
 void IFxLV2::Run(uint32_t nFrames)
