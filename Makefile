@@ -11,7 +11,7 @@ JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 20
 CMAKE_GEN  := -G "Unix Makefiles"
 
-.PHONY: all deps build test asan tsan bench fuzz fuzz-smoke demo clean
+.PHONY: all deps build test asan tsan bench fuzz fuzz-smoke demo clean install-lv2
 
 all: build
 
@@ -60,6 +60,11 @@ fuzz: deps
 
 fuzz-smoke: fuzz
 	$(SAN_ENV) ./scripts/fuzz-smoke.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Copies build/Orvanta.lv2 into the first folder of LV2_PATH, else ~/.lv2.
+install-lv2: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target OrvantaLV2
+	cmake -DBUNDLE=$(BUILD)/Orvanta.lv2 -P lv2/InstallBundle.cmake
 
 demo: build
 	./scripts/demo.sh $(BUILD)

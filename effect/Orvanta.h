@@ -1,6 +1,6 @@
 #pragma once
 
-#include "au/IFxAU.h"
+#include "effect/OrvantaWrapper.h"
 #include "effect/OrvantaChain.h"
 
 // The Orvanta amp effect: five parameters, three factory presets and the amp

@@ -284,6 +284,7 @@ const char* IFxBase::GetAPIString(int api)
     case kAPIRTAS: return "RTAS";
     case kAPIAAX: return "AAX";
     case kAPISA: return "Standalone";
+    case kAPILV2: return "LV2";
     default: return "";
   }
 }

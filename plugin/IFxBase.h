@@ -22,7 +22,8 @@ constexpr int MAX_EFFECT_NAME_LEN = 128;
 constexpr int IFX_VERSION_MAGIC = 0x70666674;  // the bytes "tffp" little-endian
 constexpr int IFX_VERSION = 0x00010000;
 
-// The plug-in API the plug-in is built for. This program is always kAPIAU.
+// The plug-in API the plug-in is built for: kAPIAU for the Audio Unit bundle,
+// kAPILV2 for the LV2 bundle.
 enum EAPI
 {
   kAPIVST2 = 0,
@@ -30,7 +31,8 @@ enum EAPI
   kAPIAU = 2,
   kAPIRTAS = 3,
   kAPIAAX = 4,
-  kAPISA = 5
+  kAPISA = 5,
+  kAPILV2 = 6
 };
 
 // What the factory hands the effect's constructor.
@@ -196,7 +198,7 @@ public:
   int GetEffectVersion(bool decimal) const;
   // Writes "v1.3.0"; str holds at least 16 chars.
   void GetEffectVersionStr(char* str) const;
-  // "VST2", "VST3", "AU", "RTAS", "AAX", "Standalone"; "" for other codes.
+  // "VST2", "VST3", "AU", "RTAS", "AAX", "Standalone", "LV2"; "" for other codes.
   static const char* GetAPIString(int api);
   const char* GetAPIString() { return GetAPIString(GetAPI()); }
   static const char* GetArchString() { return "x64"; }

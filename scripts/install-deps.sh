@@ -15,7 +15,7 @@ PACKAGES=(
   fonts-dejavu-core fonts-liberation2
   libx11-dev libxext-dev
   xvfb xdotool x11-apps
-  lv2-dev lilv-utils sordi
+  lv2-dev lilv-utils sordi liblilv-dev
   sox libsox-dev
   ccache
 )

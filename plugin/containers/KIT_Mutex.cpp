@@ -29,6 +29,20 @@ void KIT_Mutex::Enter()
   mCount = 0;
 }
 
+bool KIT_Mutex::TryEnter()
+{
+  if (IsHeldByCurrentThread())
+  {
+    ++mCount;
+    return true;
+  }
+  if (pthread_mutex_trylock(&mMutex) != 0) return false;
+  mOwner.store(pthread_self(), std::memory_order_relaxed);
+  mOwned.store(true, std::memory_order_relaxed);
+  mCount = 0;
+  return true;
+}
+
 void KIT_Mutex::Leave()
 {
   // A leave from a thread that does not hold the mutex is a caller's error;

@@ -17,6 +17,10 @@ public:
   KIT_Mutex& operator=(const KIT_Mutex&) = delete;
 
   void Enter();
+  // Enters only when that needs no waiting: the owner re-enters, any other
+  // thread takes a free mutex. False (nothing held) when another thread owns it.
+  // Never blocks, so an audio thread can use it.
+  bool TryEnter();
   void Leave();
 
   // True when the calling thread holds the mutex (for assertions and tests).

@@ -227,6 +227,28 @@ TEST(Mutex, GuardReleasesOnEveryPath)
   EXPECT_TRUE(got);
 }
 
+// Catches a TryEnter that waits for another owner, that refuses the owner's own
+// re-entry, or whose success leaves the count or the lock wrong for Leave.
+TEST(Mutex, TryEnterNeverWaitsAndPairsWithLeave)
+{
+  KIT_Mutex m;
+  ASSERT_TRUE(m.TryEnter());
+  EXPECT_TRUE(m.TryEnter()) << "the owner re-enters";
+  std::atomic<int> refused{-1};
+  std::thread other([&] { refused = m.TryEnter() ? 0 : 1; });
+  other.join();
+  EXPECT_EQ(refused, 1) << "another thread is refused at once";
+  m.Leave();
+  EXPECT_TRUE(m.IsHeldByCurrentThread()) << "still held once";
+  m.Leave();
+  std::thread later([&] {
+    refused = m.TryEnter() ? 0 : 1;
+    if (refused == 0) m.Leave();
+  });
+  later.join();
+  EXPECT_EQ(refused, 0) << "free again after the last Leave";
+}
+
 TEST(Mutex, CountsStayConsistentUnderContention)
 {
   KIT_Mutex m;
