@@ -1,0 +1,49 @@
+#include "SkinImages.h"
+#include "SkinLayout.h"
+#include "SkinPalette.h"
+
+using namespace skin;
+
+namespace {
+
+constexpr double kCentre = kSwitchSize / 2.0;
+constexpr double kWasher = 8.0;
+constexpr double kNut = 5.6;
+constexpr double kLever = 11.0; // from the centre to the middle of the tip ball
+
+// up: the lever points to the top of the panel ("Dirty").
+void DrawSwitch(SkinCanvas& c, bool up)
+{
+  const double dir = up ? -1.0 : 1.0;
+  const double tipY = kCentre + dir * kLever;
+  c.SoftShadow(kCentre + 0.5, kCentre + 1.2, kWasher - 0.4, 2.4, 140, true);
+  // Washer and nut: two chrome discs lit from opposite sides read as a bevel.
+  c.GradientDisc(kCentre, kCentre, kWasher, kChromeLight, kChromeDark, -30.0);
+  c.Ring(kCentre, kCentre, kWasher - 0.4, {60, 62, 66}, 0.5);
+  c.GradientDisc(kCentre, kCentre, kNut, kChromeDark, kChromeLight, -30.0);
+  c.FillDisc(kCentre, kCentre, 3.2, {20, 20, 22});
+  // The lever's shadow falls down and to the right of it.
+  c.Taper(kCentre + 1.2, kCentre + 1.6, kCentre + 1.2, tipY + 1.6, 3.0, 4.2, {0, 0, 0}, 0.35);
+  c.FillDisc(kCentre + 1.2, tipY + 1.6, 2.8, {0, 0, 0}, 0.35);
+  // Lever: chrome bat with a bright streak on its left side and a ball tip.
+  c.Taper(kCentre, kCentre, kCentre, tipY, 3.0, 4.2, {150, 152, 158});
+  c.Taper(kCentre - 0.5, kCentre, kCentre - 0.6, tipY, 1.0, 1.4, kChromeLight);
+  c.GradientDisc(kCentre, tipY, 2.8, kChromeLight, kChromeDark, -40.0);
+  c.FillDisc(kCentre - 0.8, tipY - 0.8, 0.9, {255, 255, 255}, 0.9);
+}
+
+} // namespace
+
+void DrawSwitchStrip(RAS_MemBitmap* out)
+{
+  out->resize(kSwitchSize, kSwitchSize * kSwitchFrames);
+  RAS_Clear(out, 0);
+  RAS_MemBitmap frame;
+  for (int i = 0; i < kSwitchFrames; i++)
+  {
+    SkinCanvas c(kSwitchSize, kSwitchSize);
+    DrawSwitch(c, i == 1);
+    c.Resolve(&frame);
+    PutFrame(out, &frame, i);
+  }
+}
