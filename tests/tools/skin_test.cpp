@@ -252,7 +252,7 @@ TEST(SkinImages, KnobPointerSweepsFromMinus135ToPlus135Degrees)
 }
 
 // Catches swapped switch frames: frame 0 ("Clean") has the lever down, frame 1
-// ("Dirty") up; beyond the lever the frame is transparent.
+// ("Dirty") up; on the other side there is at most a translucent shadow.
 TEST(SkinImages, SwitchLeverIsDownForCleanAndUpForDirty)
 {
   const Image sw = Load(Committed("orvanta_switch.png"));
@@ -260,9 +260,9 @@ TEST(SkinImages, SwitchLeverIsDownForCleanAndUpForDirty)
   const int fh = sw.h / kSwitchFrames, x = sw.w / 2;
   const int upRow = fh / 10, downRow = fh - 1 - fh / 10;
   EXPECT_EQ(sw.At(x, downRow).a, 255) << "clean: lever down";
-  EXPECT_EQ(sw.At(x, upRow).a, 0) << "clean: nothing above";
+  EXPECT_LT(sw.At(x, upRow).a, 128) << "clean: nothing solid above";
   EXPECT_EQ(sw.At(x, fh + upRow).a, 255) << "dirty: lever up";
-  EXPECT_EQ(sw.At(x, fh + downRow).a, 0) << "dirty: nothing below";
+  EXPECT_LT(sw.At(x, fh + downRow).a, 128) << "dirty: nothing solid below";
 }
 
 // Catches a hot spot with nothing to show it is there, and an about box that
