@@ -15,7 +15,7 @@ constexpr double kPlateX = 14, kPlateY = 12, kPlateW = kPanelWidth - 28, kPlateH
 constexpr double kGrilleX = kAboutLeft, kGrilleY = kAboutTop, kGrilleW = kAboutWidth, kGrilleH = kAboutHeight;
 constexpr double kGrilleRadius = 5;
 // Grille threads: one weave cell is this many pixels along each diagonal.
-constexpr double kWeave = 3.2;
+constexpr double kWeave = 4.6;
 
 // Pebbled vinyl: every pixel a little lighter or darker.
 void Tolex(SkinCanvas& c)
