@@ -4,13 +4,16 @@
 // size (film strips with their frames stacked from top to bottom). Run on
 // the tool's only thread.
 
-#include "raster/raster.h"
+#include "SkinCanvas.h"
+
+#include <functional>
 
 void DrawKnobStrip(RAS_MemBitmap* out);
 void DrawSwitchStrip(RAS_MemBitmap* out);
 void DrawBackground(RAS_MemBitmap* out);
 void DrawAbout(RAS_MemBitmap* out);
 
-// Stacks a frame into a strip at frame index i (a plain copy: the frame's
-// transparency is kept as it is).
-void PutFrame(RAS_MemBitmap* strip, RAS_MemBitmap* frame, int i);
+// A film strip of square frames stacked from top to bottom: drawFrame draws
+// frame i on a transparent canvas of size x size pixels, whose resolved
+// pixels, transparency included, become the strip's frame.
+void DrawFilmStrip(RAS_MemBitmap* out, int size, int frames, const std::function<void(SkinCanvas&, int)>& drawFrame);

@@ -68,21 +68,9 @@ void DrawKnob(SkinCanvas& c, double angle)
 
 } // namespace
 
-void PutFrame(RAS_MemBitmap* strip, RAS_MemBitmap* frame, int i)
-{
-  RAS_Blit(strip, frame, 0, i * frame->getHeight(), nullptr, 1.0f, RAS_MODE_COPY);
-}
-
 void DrawKnobStrip(RAS_MemBitmap* out)
 {
-  out->resize(kKnobSize, kKnobSize * kKnobFrames);
-  RAS_Clear(out, 0);
-  RAS_MemBitmap frame;
-  for (int i = 0; i < kKnobFrames; i++)
-  {
-    SkinCanvas c(kKnobSize, kKnobSize);
+  DrawFilmStrip(out, kKnobSize, kKnobFrames, [](SkinCanvas& c, int i) {
     DrawKnob(c, kKnobMinDegrees + (kKnobMaxDegrees - kKnobMinDegrees) * i / (kKnobFrames - 1));
-    c.Resolve(&frame);
-    PutFrame(out, &frame, i);
-  }
+  });
 }

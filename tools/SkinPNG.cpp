@@ -19,6 +19,8 @@ struct PngState
   std::string message;
 };
 
+// libpng calls both on the writing thread (the tool's only one), which may
+// allocate: the error handler copies the message for the caller.
 void OnError(png_structp png, png_const_charp msg)
 {
   auto* st = (PngState*)png_get_error_ptr(png);

@@ -37,14 +37,5 @@ void DrawSwitch(SkinCanvas& c, bool up)
 
 void DrawSwitchStrip(RAS_MemBitmap* out)
 {
-  out->resize(kSwitchSize, kSwitchSize * kSwitchFrames);
-  RAS_Clear(out, 0);
-  RAS_MemBitmap frame;
-  for (int i = 0; i < kSwitchFrames; i++)
-  {
-    SkinCanvas c(kSwitchSize, kSwitchSize);
-    DrawSwitch(c, i == 1);
-    c.Resolve(&frame);
-    PutFrame(out, &frame, i);
-  }
+  DrawFilmStrip(out, kSwitchSize, kSwitchFrames, [](SkinCanvas& c, int i) { DrawSwitch(c, i == 1); });
 }
