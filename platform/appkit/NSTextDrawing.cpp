@@ -1,0 +1,55 @@
+#include "appkit/NSTextDrawing.h"
+
+#include <cstring>
+
+NSTextLine::NSTextLine(CFStringRef text, CTFontRef font, CGColorRef color)
+{
+  const void* keys[] = {kCTFontAttributeName, kCTForegroundColorAttributeName};
+  const void* values[] = {font, color};
+  CFDictionaryRef attrs = CFDictionaryCreate(nullptr, keys, values, color ? 2 : 1, &kCFTypeDictionaryKeyCallBacks,
+                                             &kCFTypeDictionaryValueCallBacks);
+  CFAttributedStringRef as = CFAttributedStringCreate(nullptr, text ? text : CFSTR(""), attrs);
+  line = as ? CTLineCreateWithAttributedString(as) : nullptr;
+  if (as) CFRelease(as);
+  CFRelease(attrs);
+  if (line) width = CTLineGetTypographicBounds(line, &ascent, &descent, nullptr);
+}
+
+NSTextLine::~NSTextLine()
+{
+  if (line) CFRelease(line);
+}
+
+void NSTextLine::draw(CGContextRef context, CGFloat x, CGFloat baseline) const
+{
+  if (!line) return;
+  CGContextSetTextMatrix(context, CGAffineTransformIdentity);
+  CGContextSetTextPosition(context, x, baseline);
+  CTLineDraw(line, context);
+}
+
+CGFloat NSTextLine::offsetOf(long index) const
+{
+  return line ? CTLineGetOffsetForStringIndex(line, index, nullptr) : 0;
+}
+
+CTFontRef NSCreateSystemFont(CGFloat size) { return CTFontCreateUIFontForLanguage(kCTFontUIFontSystem, size, nullptr); }
+
+CGColorRef NSCreateColor(double r, double g, double b, double a) { return CGColorCreateGenericRGB(r, g, b, a); }
+
+std::string NSUtf8(CFStringRef s)
+{
+  if (!s) return {};
+  CFIndex max = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
+  std::string out((size_t)max, '\0');
+  if (!CFStringGetCString(s, out.data(), max, kCFStringEncodingUTF8)) return {};
+  out.resize(strlen(out.c_str()));
+  return out;
+}
+
+CFStringRef NSCreateString(const std::string& utf8)
+{
+  CFStringRef s = CFStringCreateWithBytes(nullptr, (const UInt8*)utf8.data(), (CFIndex)utf8.size(),
+                                          kCFStringEncodingUTF8, false);
+  return s ? s : CFStringCreateCopy(nullptr, CFSTR(""));
+}
