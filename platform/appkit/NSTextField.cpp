@@ -206,6 +206,10 @@ void NSTextField::endEditing(int movement)
   mSelStart = mSelEnd = (size_t)CFStringGetLength(mString);
   setNeedsDisplay(true);
   notify(NSControlTextDidEndEditingNotification, movement);
+  // Ended from the keyboard: the field stops taking keys; a click or
+  // makeFirstResponder starts a new edit.
+  if (movement != NSOtherTextMovement && window() && window()->firstResponder() == this)
+    window()->makeFirstResponder(nullptr);
   release();
 }
 

@@ -11,7 +11,8 @@
 // the formatter's isPartialStringValid; a refused change beeps and leaves
 // the text as it was. Return, Enter and Tab end editing; so does losing
 // first responder (a click elsewhere); Escape puts back the text editing
-// started with and ends editing. Ending sends controlTextDidEndEditing
+// started with and ends editing. Ended from the keyboard, the field gives
+// first responder back to its window. Ending sends controlTextDidEndEditing
 // with the NSControlTextDidEndEditingNotification, whose user info holds
 // the "NSTextMovement" (a CFNumber) that ended it.
 
