@@ -1,0 +1,196 @@
+// The X11 window system of the AppKit stand-in, against a private Xvfb
+// server this test starts and stops. Runs alone with
+//   ./build/tests/test_platform_appkit_x11   (or ctest -R X11Display)
+// and skips with a message when Xvfb is not installed.
+#include <AppKit/AppKit.h>
+#include <AppKit/OrvantaAppKitTesting.h>
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+bool Installed(const std::string& program) {
+    const char* path = getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= dirs.size()) {
+        size_t end = dirs.find(':', start);
+        if (end == std::string::npos)
+            end = dirs.size();
+        if (access((dirs.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+int RunProgram(const std::vector<std::string>& args) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// An Xvfb server on the first free display number from 90.
+class Xvfb {
+public:
+    bool Start() {
+        for (int n = 90; n < 200; ++n) {
+            char lock[64], socket[64], name[16];
+            snprintf(lock, sizeof lock, "/tmp/.X%d-lock", n);
+            snprintf(socket, sizeof socket, "/tmp/.X11-unix/X%d", n);
+            snprintf(name, sizeof name, ":%d", n);
+            struct stat st;
+            if (stat(lock, &st) == 0 || stat(socket, &st) == 0)
+                continue;
+            mName.assign(name, strlen(name));
+            mPid = fork();
+            if (mPid == 0) {
+                execlp("Xvfb", "Xvfb", mName.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                       (char*)nullptr);
+                _exit(127);
+            }
+            for (int tries = 0; tries < 100; ++tries) {
+                usleep(50000);
+                if (Display* d = XOpenDisplay(mName.c_str())) {
+                    XCloseDisplay(d);
+                    return true;
+                }
+                int status;
+                if (waitpid(mPid, &status, WNOHANG) == mPid)
+                    break; // lost the race for this number
+            }
+            Stop();
+        }
+        return false;
+    }
+    void Stop() {
+        if (mPid > 0) {
+            kill(mPid, SIGTERM);
+            waitpid(mPid, nullptr, 0);
+            mPid = -1;
+        }
+    }
+    ~Xvfb() { Stop(); }
+    const std::string& name() const { return mName; }
+
+private:
+    std::string mName;
+    pid_t mPid = -1;
+};
+
+// Paints a blue ground with a red square and a green strip, and records clicks.
+class PaintView : public NSView {
+public:
+    using NSView::NSView;
+    std::vector<NSPoint> clicks;
+    bool acceptsFirstMouse(NSEvent*) override { return true; }
+    void drawRect(NSRect) override {
+        CGContextRef c = NSGraphicsContextCurrentPort();
+        CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+        CGContextFillRect(c, bounds());
+        CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+        CGContextFillRect(c, NSMakeRect(10, 10, 20, 20));
+        CGContextSetRGBFillColor(c, 0, 1, 0, 1);
+        CGContextFillRect(c, NSMakeRect(0, 0, 5, bounds().size.height));
+    }
+    void mouseDown(NSEvent* e) override { clicks.push_back(convertPointFromView(e->locationInWindow(), nullptr)); }
+};
+
+void Pump(double seconds) { NSRunLoop::mainRunLoop()->runUntilDate(NSDate::date() + seconds); }
+
+// Pixels that differ between the X window and the window's own pixels.
+int Differences(Display* d, NSWindow* w) {
+    const int width = (int)w->frame().size.width, height = (int)w->frame().size.height;
+    XImage* img = XGetImage(d, (Window)w->windowRef(), 0, 0, (unsigned)width, (unsigned)height, AllPlanes, ZPixmap);
+    if (!img)
+        return -1;
+    int diff = 0;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            diff += (XGetPixel(img, x, y) & 0xFFFFFF) != (w->pixels()[(size_t)y * w->pixelsPerRow() + (size_t)x] & 0xFFFFFF);
+    XDestroyImage(img);
+    return diff;
+}
+
+// Catches: windows that never reach the screen, pixels shown flipped or
+// shifted, an embedded window not made inside the host's window, and clicks
+// delivered in X's top-left coordinates instead of the view's.
+TEST(X11Display, WindowsShowTheirPixelsAndClicksArriveInViewCoordinates) {
+    if (!Installed("Xvfb"))
+        GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb)";
+    Xvfb server;
+    ASSERT_TRUE(server.Start()) << "no free display for Xvfb";
+    setenv("DISPLAY", server.name().c_str(), 1);
+    setenv("ORVANTA_APPKIT_BACKEND", "x11", 1);
+    NSApplicationLoad();
+    ASSERT_FALSE(OrvantaAppKitIsHeadless());
+    Display* d = XOpenDisplay(server.name().c_str());
+    ASSERT_NE(d, nullptr);
+
+    NSWindow* top = new NSWindow(NSMakeRect(50, 100, 120, 80), NSWindowStyleMaskTitled, NSBackingStoreBuffered, false);
+    PaintView* topView = new PaintView(NSMakeRect(0, 0, 120, 80));
+    top->setContentView(topView);
+    top->makeKeyAndOrderFront(nullptr);
+    Pump(0.3);
+    ASSERT_NE(top->windowRef(), 0u);
+    EXPECT_EQ(Differences(d, top), 0);
+    // The red square's bottom-left is 10 points above the bottom: X rows 50..69.
+    EXPECT_EQ(top->pixels()[60 * top->pixelsPerRow() + 20] & 0xFFFFFF, 0xFF0000u);
+
+    Window parent = XCreateSimpleWindow(d, DefaultRootWindow(d), 300, 50, 200, 150, 0, 0, 0xFFFFFF);
+    XMapWindow(d, parent);
+    XSync(d, False);
+    NSWindow* embedded = new NSWindow((uintptr_t)parent, NSMakeRect(5, 7, 60, 40));
+    PaintView* view = new PaintView(NSMakeRect(0, 0, 60, 40));
+    embedded->contentView()->addSubview(view);
+    Pump(0.3);
+    Window root, actualParent, *children = nullptr;
+    unsigned count = 0;
+    ASSERT_TRUE(XQueryTree(d, (Window)embedded->windowRef(), &root, &actualParent, &children, &count));
+    if (children)
+        XFree(children);
+    EXPECT_EQ(actualParent, parent);
+    EXPECT_EQ(Differences(d, embedded), 0);
+
+    if (Installed("xdotool")) {
+        const std::string id = std::to_string(embedded->windowRef());
+        ASSERT_EQ(RunProgram({"xdotool", "mousemove", "--window", id, "12", "15", "click", "1"}), 0);
+        for (int i = 0; i < 40 && view->clicks.empty(); ++i)
+            Pump(0.05);
+        ASSERT_EQ(view->clicks.size(), 1u);
+        EXPECT_DOUBLE_EQ(view->clicks[0].x, 12);
+        EXPECT_DOUBLE_EQ(view->clicks[0].y, 25);
+    } else {
+        std::cout << "xdotool is not installed: the click is not tried\n";
+    }
+
+    view->release();
+    embedded->close();
+    topView->release();
+    top->close();
+    Pump(0.05);
+    XDestroyWindow(d, parent);
+    XCloseDisplay(d);
+}
+
+} // namespace
