@@ -470,8 +470,37 @@ CFStringRef LookUp(XKeyEvent* k, unsigned state, KeySym* sym)
   return CFStringCreateWithBytes(nullptr, (const UInt8*)buf, n > 0 ? n : 0, kCFStringEncodingISOLatin1, false);
 }
 
+// A modifier key's Mac key code and flag, for flagsChanged.
+bool ModifierKey(KeySym sym, unsigned short* code, NSUInteger* flag)
+{
+  switch (sym)
+  {
+    case XK_Shift_L: case XK_Shift_R: *code = kVK_Shift, *flag = NSEventModifierFlagShift; return true;
+    case XK_Control_L: case XK_Control_R: *code = kVK_Control, *flag = NSEventModifierFlagControl; return true;
+    case XK_Alt_L: case XK_Alt_R: case XK_Meta_L: case XK_Meta_R:
+      *code = kVK_Option, *flag = NSEventModifierFlagOption;
+      return true;
+    case XK_Super_L: case XK_Super_R: *code = kVK_Command, *flag = NSEventModifierFlagCommand; return true;
+    case XK_Caps_Lock: *code = kVK_CapsLock, *flag = NSEventModifierFlagCapsLock; return true;
+    default: return false;
+  }
+}
+
 void X11WindowSystem::key(XKeyEvent& k, X11Surface* s)
 {
+  const NSPoint at = NSMakePoint(k.x, s->height() - k.y);
+  unsigned short modifierCode;
+  NSUInteger modifierFlag;
+  // Modifier keys alone are not typing: AppKit reports them as flagsChanged.
+  if (ModifierKey(XLookupKeysym(&k, 0), &modifierCode, &modifierFlag))
+  {
+    NSUInteger flags = Flags(k.state);
+    flags = k.type == KeyPress ? (flags | modifierFlag) : (flags & ~modifierFlag);
+    NSApp->postEvent(NSEvent::keyEventWithType(NSEventTypeFlagsChanged, at, flags, now(), s->owner()->windowNumber(),
+                                               nullptr, CFSTR(""), CFSTR(""), false, modifierCode),
+                     false);
+    return;
+  }
   KeySym sym = 0, plainSym = 0;
   CFStringRef chars = LookUp(&k, k.state, &sym);
   // Ignoring modifiers keeps Shift (and Caps Lock), as AppKit does.
@@ -480,8 +509,7 @@ void X11WindowSystem::key(XKeyEvent& k, X11Surface* s)
   const unsigned short code = SpecialKey(plainSym, &info) ? info.code : CodeForCharacter(plainSym);
   NSUInteger flags = Flags(k.state);
   if (IsKeypadKey(plainSym)) flags |= NSEventModifierFlagNumericPad;
-  NSEvent* e = NSEvent::keyEventWithType(k.type == KeyPress ? NSEventTypeKeyDown : NSEventTypeKeyUp,
-                                         NSMakePoint(k.x, s->height() - k.y), flags, now(),
+  NSEvent* e = NSEvent::keyEventWithType(k.type == KeyPress ? NSEventTypeKeyDown : NSEventTypeKeyUp, at, flags, now(),
                                          s->owner()->windowNumber(), nullptr, chars, plain, false, code);
   NSApp->postEvent(e, false);
   if (chars) CFRelease(chars);

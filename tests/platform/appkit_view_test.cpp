@@ -182,4 +182,31 @@ TEST_F(ViewPainting, CurrentContextIsSetOnlyWhilePainting) {
     w->close();
 }
 
+// Catches: an image drawn into a view upside down, which would show the
+// editor's bitmap mirrored in every window.
+TEST_F(ViewPainting, ImagesDrawUprightInAnUnflippedView) {
+    struct ImageView : NSView {
+        CGImageRef image;
+        ImageView(NSRect r, CGImageRef i) : NSView(r), image(i) {}
+        void drawRect(NSRect) override { CGContextDrawImage(NSGraphicsContextCurrentPort(), bounds(), image); }
+    };
+    // Rows from the top: red, then blue.
+    uint32_t data[4] = {0xFFFF0000, 0xFFFF0000, 0xFF0000FF, 0xFF0000FF};
+    CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
+    CGContextRef bitmap = CGBitmapContextCreate(data, 2, 2, 8, 8, space,
+                                                (uint32_t)kCGImageAlphaPremultipliedFirst | (uint32_t)kCGBitmapByteOrder32Little);
+    CGImageRef image = CGBitmapContextCreateImage(bitmap);
+    CGContextRelease(bitmap);
+    CGColorSpaceRelease(space);
+    NSWindow* w = MakeWindow(2, 2);
+    ImageView* v = new ImageView(NSMakeRect(0, 0, 2, 2), image);
+    w->setContentView(v);
+    OrvantaAppKitRunPending();
+    EXPECT_EQ(OrvantaAppKitPixel(w, 0, 0), kRed);
+    EXPECT_EQ(OrvantaAppKitPixel(w, 1, 1), 0x0000FFu);
+    v->release();
+    w->close();
+    CGImageRelease(image);
+}
+
 } // namespace

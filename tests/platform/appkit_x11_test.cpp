@@ -98,12 +98,32 @@ private:
     pid_t mPid = -1;
 };
 
-// Paints a blue ground with a red square and a green strip, and records clicks.
+struct Key {
+    unsigned short code;
+    std::string chars, plain;
+    NSUInteger flags;
+};
+
+// Paints a blue ground with a red square and a green strip, and records
+// clicks, wheel turns and keys.
 class PaintView : public NSView {
 public:
     using NSView::NSView;
     std::vector<NSPoint> clicks;
+    std::vector<NSInteger> clickCounts;
+    std::vector<CGFloat> wheel;
+    std::vector<Key> keys;
     bool acceptsFirstMouse(NSEvent*) override { return true; }
+    bool acceptsFirstResponder() override { return true; }
+    void scrollWheel(NSEvent* e) override { wheel.push_back(e->deltaY()); }
+    void keyDown(NSEvent* e) override {
+        keys.push_back({e->keyCode(), Utf8(e->characters()), Utf8(e->charactersIgnoringModifiers()),
+                        e->modifierFlags() & NSEventModifierFlagDeviceIndependentFlagsMask});
+    }
+    static std::string Utf8(CFStringRef s) {
+        char buf[64];
+        return s && CFStringGetCString(s, buf, sizeof buf, kCFStringEncodingUTF8) ? buf : "";
+    }
     void drawRect(NSRect) override {
         CGContextRef c = NSGraphicsContextCurrentPort();
         CGContextSetRGBFillColor(c, 0, 0, 1, 1);
@@ -113,7 +133,10 @@ public:
         CGContextSetRGBFillColor(c, 0, 1, 0, 1);
         CGContextFillRect(c, NSMakeRect(0, 0, 5, bounds().size.height));
     }
-    void mouseDown(NSEvent* e) override { clicks.push_back(convertPointFromView(e->locationInWindow(), nullptr)); }
+    void mouseDown(NSEvent* e) override {
+        clicks.push_back(convertPointFromView(e->locationInWindow(), nullptr));
+        clickCounts.push_back(e->clickCount());
+    }
 };
 
 void Pump(double seconds) { NSRunLoop::mainRunLoop()->runUntilDate(NSDate::date() + seconds); }
@@ -180,6 +203,27 @@ TEST(X11Display, WindowsShowTheirPixelsAndClicksArriveInViewCoordinates) {
         ASSERT_EQ(view->clicks.size(), 1u);
         EXPECT_DOUBLE_EQ(view->clicks[0].x, 12);
         EXPECT_DOUBLE_EQ(view->clicks[0].y, 25);
+
+        // The click gave the view the keyboard.
+        ASSERT_EQ(RunProgram({"xdotool", "key", "shift+q", "Up", "space"}), 0);
+        Pump(0.6); // longer than a double click: the next click counts from 1
+        ASSERT_EQ(RunProgram({"xdotool", "click", "--repeat", "2", "--delay", "80", "1", "click", "4"}), 0);
+        for (int i = 0; i < 40 && (view->keys.size() < 3 || view->wheel.empty()); ++i)
+            Pump(0.05);
+        ASSERT_EQ(view->keys.size(), 3u);
+        EXPECT_EQ(view->keys[0].code, kVK_ANSI_Q);
+        EXPECT_EQ(view->keys[0].chars, "Q");
+        EXPECT_EQ(view->keys[0].plain, "Q") << "ignoring modifiers keeps Shift";
+        EXPECT_EQ(view->keys[0].flags, (NSUInteger)NSEventModifierFlagShift);
+        EXPECT_EQ(view->keys[1].code, kVK_UpArrow);
+        EXPECT_EQ(view->keys[1].chars, "\xef\x9c\x80"); // U+F700
+        EXPECT_EQ(view->keys[2].code, kVK_Space);
+        EXPECT_EQ(view->keys[2].chars, " ");
+        ASSERT_EQ(view->clickCounts.size(), 3u);
+        EXPECT_EQ(view->clickCounts[1], 1);
+        EXPECT_EQ(view->clickCounts[2], 2);
+        ASSERT_EQ(view->wheel.size(), 1u);
+        EXPECT_DOUBLE_EQ(view->wheel[0], 1) << "wheel away from the user scrolls up";
     } else {
         std::cout << "xdotool is not installed: the click is not tried\n";
     }
