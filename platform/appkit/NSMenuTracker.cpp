@@ -26,6 +26,7 @@ const CGFloat kCheckColumn = 20;  // left of every title
 const CGFloat kIndentStep = 10;   // per indentation level
 const CGFloat kArrowColumn = 24;  // right of every title
 const CGFloat kMinWidth = 80;
+const double kHoldToChoose = 0.5; // seconds
 
 CGFloat RowHeight(const NSMenuItem* item) { return item->isSeparatorItem() ? kSeparatorHeight : kRowHeight; }
 
@@ -92,7 +93,7 @@ private:
   NSMenuTracker::Level* mLevel;
 };
 
-NSMenuTracker::NSMenuTracker(NSMenu* menu, NSPoint screenPoint) : mLocation(screenPoint)
+NSMenuTracker::NSMenuTracker(NSMenu* menu, NSPoint screenPoint) : mLocation(screenPoint), mOpenedAt(NSDate::date())
 {
   mLevels.reserve(16);
   openLevel(menu, screenPoint);
@@ -218,7 +219,16 @@ void NSMenuTracker::highlight(size_t level, NSInteger row)
 
 void NSMenuTracker::pointer(NSPoint p, bool down, bool up)
 {
-  if (!NSEqualPoints(p, mLocation)) mArmed = true;
+  // The button that opened the menu may still be down: its release chooses
+  // only after the pointer moved or after a press-and-hold (AppKit's behaviour).
+  if (!mSeenPointer)
+  {
+    mSeenPointer = true;
+    mFirstPointer = p;
+  }
+  else if (!NSEqualPoints(p, mFirstPointer))
+    mArmed = true;
+  if (up && NSDate::date() - mOpenedAt > kHoldToChoose) mArmed = true;
   size_t level;
   NSInteger row;
   if (!rowAt(p, &level, &row))
@@ -332,6 +342,11 @@ void NSMenuTracker::moveTo(NSPoint p)
 void NSMenuTracker::click(NSPoint p)
 {
   if (!mDone) handle(ScreenEvent(NSEventTypeLeftMouseDown, p));
+  if (!mDone) handle(ScreenEvent(NSEventTypeLeftMouseUp, p));
+}
+
+void NSMenuTracker::mouseUp(NSPoint p)
+{
   if (!mDone) handle(ScreenEvent(NSEventTypeLeftMouseUp, p));
 }
 

@@ -27,6 +27,7 @@ public:
   NSWindow* levelWindow(int level) override;
   void moveTo(NSPoint screenPoint) override;
   void click(NSPoint screenPoint) override;
+  void mouseUp(NSPoint screenPoint) override;
   void key(unsigned short keyCode) override;
   bool clickItem(const std::string& title) override;
   void advanceClock(double seconds) override;
@@ -57,6 +58,10 @@ private:
   std::vector<Level> mLevels;
   NSPoint mLocation;
   bool mDone = false;
+  // Whether a mouse up may choose: not the release of the click that opened the menu.
   bool mArmed = false;
+  double mOpenedAt = 0;
+  bool mSeenPointer = false;
+  NSPoint mFirstPointer{0, 0};
   NSMenuItem* mChosen = nullptr;
 };

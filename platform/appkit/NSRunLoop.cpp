@@ -4,6 +4,8 @@
 #include "appkit/NSWindowSystem.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 #include <cmath>
 #include <vector>
 
@@ -139,10 +141,12 @@ bool NSRunLoop::runMode(CFStringRef mode, NSTimeInterval limitDate)
     fireTimers(mode, ws->now());
     app->updateWindows();
   }
-  else if (ws->now() < limitDate && nextFireDate(mode) < NSDate::distantFuture())
+  else if (!ws->isHeadless() && ws->now() < limitDate && nextFireDate(mode) < NSDate::distantFuture())
   {
-    // Secondary loops have only timers.
-    ws->waitForEvents(std::min(limitDate, nextFireDate(mode)));
+    // Secondary loops have only timers, and must not touch the window
+    // system's connection, which belongs to the main thread.
+    const double wait = std::min(limitDate, nextFireDate(mode)) - ws->now();
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
     fireTimers(mode, ws->now());
   }
   mCurrentMode = outer;

@@ -4,10 +4,13 @@
 
 NSTextLine::NSTextLine(CFStringRef text, CTFontRef font, CGColorRef color)
 {
-  const void* keys[] = {kCTFontAttributeName, kCTForegroundColorAttributeName};
-  const void* values[] = {font, color};
-  CFDictionaryRef attrs = CFDictionaryCreate(nullptr, keys, values, color ? 2 : 1, &kCFTypeDictionaryKeyCallBacks,
-                                             &kCFTypeDictionaryValueCallBacks);
+  const void* keys[2];
+  const void* values[2];
+  CFIndex n = 0;
+  if (font) keys[n] = kCTFontAttributeName, values[n++] = font;
+  if (color) keys[n] = kCTForegroundColorAttributeName, values[n++] = color;
+  CFDictionaryRef attrs =
+      CFDictionaryCreate(nullptr, keys, values, n, &kCFTypeDictionaryKeyCallBacks, &kCFTypeDictionaryValueCallBacks);
   CFAttributedStringRef as = CFAttributedStringCreate(nullptr, text ? text : CFSTR(""), attrs);
   line = as ? CTLineCreateWithAttributedString(as) : nullptr;
   if (as) CFRelease(as);

@@ -55,7 +55,8 @@ void NSControl::setAlignment(NSTextAlignment alignment)
 
 void NSControl::setFont(CTFontRef font)
 {
-  if (font) CFRetain(font);
+  // No font (a face that is not installed, say): the system font, as AppKit does.
+  font = font ? (CTFontRef)CFRetain(font) : NSCreateSystemFont(13);
   if (mFont) CFRelease(mFont);
   mFont = font;
   setNeedsDisplay(true);

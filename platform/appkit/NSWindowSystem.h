@@ -2,7 +2,8 @@
 
 // The narrow interface between the AppKit stand-in and a window system.
 // Two implementations: X11 (Xlib, XShm) and headless (tests drive it).
-// Everything here runs on the main thread.
+// Everything here runs on the main thread, may allocate and takes no locks;
+// only waitForEvents blocks (until its deadline).
 
 #include <AppKit/NSGeometry.h>
 #include <AppKit/NSObject.h>

@@ -118,6 +118,21 @@ TEST_F(PopupMenus, KeyboardSkipsWhatCannotBeChosenAndEscapeDismisses) {
     EXPECT_TRUE(chosen.empty());
 }
 
+// Catches: the release of the click that opened the menu choosing whatever
+// item the menu put under the pointer.
+TEST_F(PopupMenus, TheOpeningClicksReleaseDoesNotChoose) {
+    Show([](OrvantaMenuSession& s) {
+        const NSRect one = s.itemFrame(0, 0), three = s.itemFrame(0, 3);
+        s.mouseUp(NSMakePoint(NSMidX(one), NSMidY(one)));
+        EXPECT_TRUE(s.isOpen());
+        s.moveTo(NSMakePoint(NSMidX(three), NSMidY(three)));
+        s.mouseUp(NSMakePoint(NSMidX(three), NSMidY(three)));
+        EXPECT_FALSE(s.isOpen());
+    });
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(chosen[0], mThree);
+}
+
 // Catches: check marks not drawn, or drawn on unchecked items.
 TEST_F(PopupMenus, CheckedItemsShowAMark) {
     Show([](OrvantaMenuSession& s) {

@@ -168,8 +168,11 @@ TEST_F(TextFields, RemovalMidEditEndsItSilently) {
     EXPECT_TRUE(mDelegate.ends.empty());
 }
 
-// Catches: a field that draws nothing, or draws its text outside itself.
+// Catches: a field that draws nothing or draws its text outside itself,
+// and a face that is not installed (no font) crashing it.
 TEST_F(TextFields, TextIsDrawnInsideTheField) {
+    mField->setFont(NSFontCreateWithNameSize(CFSTR("No Such Face"), 12));
+    ASSERT_NE(mField->font(), nullptr);
     mField->setStringValue(CFSTR("888"));
     OrvantaAppKitRunPending();
     int inside = 0, outside = 0;

@@ -43,7 +43,7 @@ public:
   NSEvent* nextEventMatchingMask(NSEventMask mask, NSTimeInterval expiration, CFStringRef mode, bool dequeue);
   // Main thread: hands the event to its window (events without one are dropped).
   virtual void sendEvent(NSEvent* event);
-  // Any thread... but only the main thread in this stand-in: queues an event.
+  // Main thread: queues an event (first in line when atStart).
   void postEvent(NSEvent* event, bool atStart);
   void discardEventsMatchingMask(NSEventMask mask, NSTimeInterval beforeDate);
 

@@ -29,7 +29,8 @@ public:
 
   // Main thread; allocates. A new string the caller releases.
   virtual CFStringRef description();
-  // The name the class was registered under (NSObjCRuntime.h), or "NSObject".
+  // Any thread; takes the class registry's lock. The name the class was
+  // registered under (NSObjCRuntime.h), or "NSObject".
   virtual const char* className() const;
 
 protected:

@@ -72,7 +72,8 @@ public:
   explicit NSControl(NSRect frame);
   // Get rule: the control owns the string.
   CFStringRef stringValue() const { return mString; }
-  // Copies the text (null: empty). Does not consult the formatter.
+  // Main thread; allocates. Copies the text (null: empty) without
+  // consulting the formatter.
   virtual void setStringValue(CFStringRef string);
   int intValue() const;
   double doubleValue() const;
@@ -80,7 +81,7 @@ public:
   void setEnabled(bool enabled);
   NSTextAlignment alignment() const { return mAlignment; }
   void setAlignment(NSTextAlignment alignment);
-  // Retains the font (CTFontRef stands for NSFont).
+  // Retains the font (CTFontRef stands for NSFont); null sets the system font.
   CTFontRef font() const { return mFont; }
   void setFont(CTFontRef font);
   NSFormatter* formatter() const { return mFormatter; }

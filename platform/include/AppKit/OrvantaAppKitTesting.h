@@ -84,6 +84,8 @@ public:
   // Input as the user gives it (screen coordinates).
   virtual void moveTo(NSPoint screenPoint) = 0;
   virtual void click(NSPoint screenPoint) = 0;
+  // Only a release (of the button that opened the menu, say).
+  virtual void mouseUp(NSPoint screenPoint) = 0;
   virtual void key(unsigned short keyCode) = 0;
   // Moves to the centre of the first item shown with this title in the
   // deepest open level that has it and clicks; false when none is shown.
