@@ -3,13 +3,6 @@
 #include "appkit/NSModal.h"
 #include "appkit/NSTextDrawing.h"
 
-static void Replace(CFStringRef* slot, CFStringRef value)
-{
-  CFStringRef old = *slot;
-  *slot = value ? CFStringCreateCopy(nullptr, value) : nullptr;
-  if (old) CFRelease(old);
-}
-
 NSAlert::NSAlert() = default;
 
 NSAlert::~NSAlert()
@@ -38,9 +31,9 @@ NSAlert* NSAlert::alertWithMessageText(CFStringRef message, CFStringRef defaultB
   return static_cast<NSAlert*>(a->autorelease());
 }
 
-void NSAlert::setMessageText(CFStringRef text) { Replace(&mMessage, text); }
+void NSAlert::setMessageText(CFStringRef text) { NSReplaceString(&mMessage, text); }
 
-void NSAlert::setInformativeText(CFStringRef text) { Replace(&mInformative, text); }
+void NSAlert::setInformativeText(CFStringRef text) { NSReplaceString(&mInformative, text); }
 
 void NSAlert::addButtonWithTitle(CFStringRef title) { mButtons.push_back(CFStringCreateCopy(nullptr, title ? title : CFSTR(""))); }
 

@@ -38,16 +38,12 @@ class MenuLevelView : public NSView
 public:
   MenuLevelView(NSRect frame, NSMenuTracker::Level* level) : NSView(frame), mLevel(level) {}
   bool isOpaque() override { return true; }
-  void setLevel(NSMenuTracker::Level* level) { mLevel = level; }
 
   void drawRect(NSRect) override
   {
     CGContextRef c = NSGraphicsContextCurrentPort();
     const NSRect b = bounds();
-    CGContextSetRGBFillColor(c, 0.62, 0.62, 0.62, 1);
-    CGContextFillRect(c, b);
-    CGContextSetRGBFillColor(c, 0.95, 0.95, 0.95, 1);
-    CGContextFillRect(c, NSInsetRect(b, 1, 1));
+    NSDrawPanel(c, b, 0.62, 0.95, 0.95, 0.95);
     CTFontRef font = NSCreateSystemFont(kFontSize);
     CGColorRef black = NSCreateColor(0, 0, 0), white = NSCreateColor(1, 1, 1), grey = NSCreateColor(0.6, 0.6, 0.6);
     NSMenu* menu = mLevel->menu;

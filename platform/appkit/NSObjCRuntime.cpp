@@ -2,8 +2,9 @@
 #include <AppKit/NSView.h>
 #include <AudioUnit/AUCocoaUIView.h>
 
+#include "appkit/NSTextDrawing.h"
+
 #include <cstdio>
-#include <cstring>
 #include <list>
 #include <mutex>
 #include <string>
@@ -72,16 +73,6 @@ Registry& TheRegistry()
   return *registry;
 }
 
-std::string Utf8(CFStringRef s)
-{
-  if (!s) return {};
-  CFIndex max = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-  std::string out((size_t)max, '\0');
-  if (!CFStringGetCString(s, out.data(), max, kCFStringEncodingUTF8)) return {};
-  out.resize(strlen(out.c_str()));
-  return out;
-}
-
 } // namespace
 
 AUCocoaUIBase::~AUCocoaUIBase() {}
@@ -126,7 +117,7 @@ const NSProtocol* objc_getProtocol(const char* name)
   return r.findProtocol(name);
 }
 
-const NSProtocol* NSProtocolFromString(CFStringRef name) { return name ? objc_getProtocol(Utf8(name).c_str()) : nullptr; }
+const NSProtocol* NSProtocolFromString(CFStringRef name) { return name ? objc_getProtocol(NSUtf8(name).c_str()) : nullptr; }
 
 Class objc_registerClass(const char* name, const char* superclassName, NSClassFactory factory,
                          const std::type_info& type, const char* const* protocolNames, int protocolCount)
@@ -188,7 +179,7 @@ Class objc_getClass(const char* name)
   return rec ? &rec->handle : nullptr;
 }
 
-Class NSClassFromString(CFStringRef name) { return name ? objc_getClass(Utf8(name).c_str()) : nullptr; }
+Class NSClassFromString(CFStringRef name) { return name ? objc_getClass(NSUtf8(name).c_str()) : nullptr; }
 
 CFStringRef NSStringFromClass(Class cls)
 {

@@ -8,13 +8,6 @@
 #include <cstdlib>
 #include <strings.h>
 
-static void Replace(CFStringRef* slot, CFStringRef value)
-{
-  CFStringRef old = *slot;
-  *slot = value ? CFStringCreateCopy(nullptr, value) : nullptr;
-  if (old) CFRelease(old);
-}
-
 static std::string PathOf(CFURLRef url)
 {
   char buf[PATH_MAX];
@@ -50,9 +43,9 @@ void NSSavePanel::setDirectoryURL(CFURLRef url)
   mDirectory = url;
 }
 
-void NSSavePanel::setNameFieldStringValue(CFStringRef name) { Replace(&mName, name); }
-void NSSavePanel::setTitle(CFStringRef title) { Replace(&mTitle, title); }
-void NSSavePanel::setMessage(CFStringRef message) { Replace(&mMessage, message); }
+void NSSavePanel::setNameFieldStringValue(CFStringRef name) { NSReplaceString(&mName, name); }
+void NSSavePanel::setTitle(CFStringRef title) { NSReplaceString(&mTitle, title); }
+void NSSavePanel::setMessage(CFStringRef message) { NSReplaceString(&mMessage, message); }
 
 NSModalResponse NSSavePanel::runModal() { return run(false); }
 
@@ -121,7 +114,7 @@ NSModalResponse NSSavePanel::run(bool open)
     if (realpath(path.c_str(), resolved)) path = resolved;
   }
   CFStringRef s = NSCreateString(path);
-  Replace(&mPath, s);
+  NSReplaceString(&mPath, s);
   if (mURL) CFRelease(mURL);
   mURL = CFURLCreateWithFileSystemPath(nullptr, s, kCFURLPOSIXPathStyle, false);
   CFRelease(s);

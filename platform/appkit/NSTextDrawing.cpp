@@ -36,6 +36,21 @@ CGFloat NSTextLine::offsetOf(long index) const
   return line ? CTLineGetOffsetForStringIndex(line, index, nullptr) : 0;
 }
 
+void NSDrawPanel(CGContextRef c, CGRect bounds, double border, double r, double g, double b)
+{
+  CGContextSetRGBFillColor(c, border, border, border, 1);
+  CGContextFillRect(c, bounds);
+  CGContextSetRGBFillColor(c, r, g, b, 1);
+  CGContextFillRect(c, CGRectInset(bounds, 1, 1));
+}
+
+void NSReplaceString(CFStringRef* slot, CFStringRef value)
+{
+  CFStringRef old = *slot;
+  *slot = value ? CFStringCreateCopy(nullptr, value) : nullptr;
+  if (old) CFRelease(old);
+}
+
 CTFontRef NSCreateSystemFont(CGFloat size) { return CTFontCreateUIFontForLanguage(kCTFontUIFontSystem, size, nullptr); }
 
 CGColorRef NSCreateColor(double r, double g, double b, double a) { return CGColorCreateGenericRGB(r, g, b, a); }

@@ -25,6 +25,13 @@ struct NSTextLine
   CGFloat offsetOf(long index) const;
 };
 
+// A frame of the window system's own panels (menus, tooltips): a one-point
+// border of `border` grey around a fill of (r, g, b).
+void NSDrawPanel(CGContextRef context, CGRect bounds, double border, double r, double g, double b);
+
+// Puts a copy of `value` (or null) in *slot, releasing what was there.
+void NSReplaceString(CFStringRef* slot, CFStringRef value);
+
 // The UI font of the window system at `size` points (the caller releases it).
 CTFontRef NSCreateSystemFont(CGFloat size);
 CGColorRef NSCreateColor(double r, double g, double b, double a = 1.0);

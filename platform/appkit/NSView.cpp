@@ -2,6 +2,8 @@
 #include <AppKit/NSView.h>
 #include <AppKit/NSWindow.h>
 
+#include "appkit/NSTextDrawing.h"
+
 #include <algorithm>
 
 NSViewToolTipOwner::~NSViewToolTipOwner() {}
@@ -274,9 +276,7 @@ void NSView::removeAllToolTips()
 
 void NSView::setToolTip(CFStringRef text)
 {
-  CFStringRef old = mToolTip;
-  mToolTip = text ? CFStringCreateCopy(nullptr, text) : nullptr;
-  if (old) CFRelease(old);
+  NSReplaceString(&mToolTip, text);
 }
 
 void NSView::setMenu(NSMenu* menu)

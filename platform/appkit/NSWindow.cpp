@@ -39,10 +39,7 @@ public:
   {
     CGContextRef c = NSGraphicsContextCurrentPort();
     const NSRect b = bounds();
-    CGContextSetRGBFillColor(c, 0.55, 0.55, 0.55, 1);
-    CGContextFillRect(c, b);
-    CGContextSetRGBFillColor(c, 1.0, 1.0, 0.82, 1);
-    CGContextFillRect(c, NSInsetRect(b, 1, 1));
+    NSDrawPanel(c, b, 0.55, 1.0, 1.0, 0.82);
     CTFontRef font = NSCreateSystemFont(11);
     CGColorRef black = NSCreateColor(0, 0, 0);
     NSTextLine line(mText, font, black);
@@ -220,9 +217,7 @@ void NSWindow::nativeExposed(NSRect windowRect) { present(windowRect); }
 
 void NSWindow::setTitle(CFStringRef title)
 {
-  CFStringRef old = mTitle;
-  mTitle = title ? CFStringCreateCopy(nullptr, title) : nullptr;
-  if (old) CFRelease(old);
+  NSReplaceString(&mTitle, title);
   if (mSurface) mSurface->setTitle(NSUtf8(mTitle));
 }
 
