@@ -8,6 +8,8 @@
 // clock, events and pixels tests drive (OrvantaAppKitTesting.h). The
 // environment variable ORVANTA_APPKIT_BACKEND ("x11" or "headless") chooses;
 // without it X11 is used when a display can be opened, else headless.
+// Pixels reach an X server through shared memory (XShm) when it can attach
+// it, else through plain XPutImage requests (always with ORVANTA_APPKIT_NO_SHM set).
 
 #include <AppKit/NSEvent.h>
 #include <AppKit/NSResponder.h>
