@@ -92,7 +92,7 @@ private:
 NSMenuTracker::NSMenuTracker(NSMenu* menu, NSPoint screenPoint) : mLocation(screenPoint), mOpenedAt(NSDate::date())
 {
   mLevels.reserve(16);
-  openLevel(menu, screenPoint);
+  openLevel(menu, screenPoint, screenPoint.x);
 }
 
 NSMenuTracker::~NSMenuTracker()
@@ -107,7 +107,7 @@ NSMenuTracker::~NSMenuTracker()
   if (mChosen) mChosen->release();
 }
 
-void NSMenuTracker::openLevel(NSMenu* menu, NSPoint topLeft)
+void NSMenuTracker::openLevel(NSMenu* menu, NSPoint topLeft, CGFloat rightIfNoRoom)
 {
   if (mLevels.size() == mLevels.capacity()) return; // deeper nesting than anyone can use
   CTFontRef font = NSCreateSystemFont(kFontSize);
@@ -122,7 +122,8 @@ void NSMenuTracker::openLevel(NSMenu* menu, NSPoint topLeft)
   CFRelease(font);
   // Kept on the screen: moved left and up when it would leave it.
   const NSRect screen = NSScreen::mainScreen()->frame();
-  CGFloat x = std::min(topLeft.x, NSMaxX(screen) - width), top = std::max(topLeft.y, screen.origin.y + height);
+  CGFloat x = topLeft.x + width > NSMaxX(screen) ? std::min(rightIfNoRoom, NSMaxX(screen)) - width : topLeft.x;
+  const CGFloat top = std::max(topLeft.y, screen.origin.y + height);
   x = std::max(x, screen.origin.x);
   const NSRect frame = NSMakeRect(x, top - height, width, height);
 
@@ -209,7 +210,8 @@ void NSMenuTracker::highlight(size_t level, NSInteger row)
   if (item && item->hasSubmenu() && !sameSubmenuOpen)
   {
     const NSRect r = l.rows[(size_t)row];
-    openLevel(item->submenu(), NSMakePoint(NSMaxX(r) - 2, NSMaxY(r) + kPadding));
+    // To the right of the row, or to the left of this level when the screen ends.
+    openLevel(item->submenu(), NSMakePoint(NSMaxX(r) - 2, NSMaxY(r) + kPadding), l.window->frame().origin.x + 2);
   }
 }
 

@@ -45,7 +45,8 @@ public:
 private:
   NSMenuTracker(NSMenu* menu, NSPoint screenPoint);
   ~NSMenuTracker() override;
-  void openLevel(NSMenu* menu, NSPoint topLeft);
+  // Without room on the screen to the right of topLeft, the level ends at `rightIfNoRoom` instead.
+  void openLevel(NSMenu* menu, NSPoint topLeft, CGFloat rightIfNoRoom);
   void closeLevelsAbove(size_t level);
   void handle(NSEvent* event);
   void pointer(NSPoint screen, bool down, bool up);

@@ -241,7 +241,7 @@ public:
 
 private:
   void translate(XEvent& e);
-  void key(XKeyEvent& k, X11Surface* s);
+  void key(XKeyEvent& k, X11Surface* s, bool repeat);
   NSInteger clickCount(int button, int x, int y, Time t);
 
   Display* mDisplay;
@@ -486,7 +486,7 @@ bool ModifierKey(KeySym sym, unsigned short* code, NSUInteger* flag)
   }
 }
 
-void X11WindowSystem::key(XKeyEvent& k, X11Surface* s)
+void X11WindowSystem::key(XKeyEvent& k, X11Surface* s, bool repeat)
 {
   const NSPoint at = NSMakePoint(k.x, s->height() - k.y);
   unsigned short modifierCode;
@@ -510,7 +510,7 @@ void X11WindowSystem::key(XKeyEvent& k, X11Surface* s)
   NSUInteger flags = Flags(k.state);
   if (IsKeypadKey(plainSym)) flags |= NSEventModifierFlagNumericPad;
   NSEvent* e = NSEvent::keyEventWithType(k.type == KeyPress ? NSEventTypeKeyDown : NSEventTypeKeyUp, at, flags, now(),
-                                         s->owner()->windowNumber(), nullptr, chars, plain, false, code);
+                                         s->owner()->windowNumber(), nullptr, chars, plain, repeat, code);
   NSApp->postEvent(e, false);
   if (chars) CFRelease(chars);
   if (plain) CFRelease(plain);
@@ -594,8 +594,23 @@ void X11WindowSystem::translate(XEvent& e)
                                                        Flags(e.xcrossing.state), now(), number, 0, nullptr),
                        false);
       break;
-    case KeyPress:
-    case KeyRelease: key(e.xkey, s); break;
+    case KeyRelease:
+      // A held key: X sends a release and a press at the same moment for
+      // each repeat; AppKit sends only key downs marked as repeats.
+      if (XPending(mDisplay))
+      {
+        XEvent next;
+        XPeekEvent(mDisplay, &next);
+        if (next.type == KeyPress && next.xkey.keycode == e.xkey.keycode && next.xkey.time == e.xkey.time)
+        {
+          XNextEvent(mDisplay, &next);
+          key(next.xkey, s, true);
+          break;
+        }
+      }
+      key(e.xkey, s, false);
+      break;
+    case KeyPress: key(e.xkey, s, false); break;
     case FocusIn: w->makeKeyWindow(); break;
     case ClientMessage:
       if ((Atom)e.xclient.data.l[0] == mDeleteWindow) w->performClose(nullptr);

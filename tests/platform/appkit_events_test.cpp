@@ -135,6 +135,7 @@ TEST_F(EventRouting, TrackingAreasReportEnteringAndLeavingOnce) {
 
 class ToolTipOwner : public NSViewToolTipOwner {
 public:
+    const char* text = "Drive";
     int asked = 0;
     NSPoint at{-1, -1};
     void* data = nullptr;
@@ -142,14 +143,15 @@ public:
         ++asked;
         at = point;
         data = userData;
-        return CFStringCreateWithCString(nullptr, "Drive", kCFStringEncodingUTF8);
+        return CFStringCreateWithCString(nullptr, text, kCFStringEncodingUTF8);
     }
 };
 
 using ToolTips = AppKitTest;
 
 // Catches: tooltips shown before the pointer rests, asked with window
-// coordinates, left up after the pointer moves, or surviving removeAllToolTips.
+// coordinates, left up after the pointer moves, shown empty, or surviving
+// removeAllToolTips.
 TEST_F(ToolTips, OwnerIsAskedAfterThePointerRestsInTheRect) {
     NSWindow* w = MakeWindow(100, 100);
     NSView* v = new NSView(NSMakeRect(20, 20, 50, 50));
@@ -173,10 +175,16 @@ TEST_F(ToolTips, OwnerIsAskedAfterThePointerRestsInTheRect) {
     OrvantaAppKitAdvanceClock(2);
     EXPECT_EQ(owner.asked, 1) << "outside the rectangle nobody is asked";
 
+    owner.text = "";
+    OrvantaAppKitMouse(w, NSEventTypeMouseMoved, NSMakePoint(36, 36));
+    OrvantaAppKitAdvanceClock(2);
+    EXPECT_EQ(owner.asked, 2);
+    EXPECT_EQ(w->shownToolTip(), nullptr) << "an empty text shows no tooltip";
+
     v->removeAllToolTips();
     OrvantaAppKitMouse(w, NSEventTypeMouseMoved, NSMakePoint(35, 36));
     OrvantaAppKitAdvanceClock(2);
-    EXPECT_EQ(owner.asked, 1);
+    EXPECT_EQ(owner.asked, 2);
     EXPECT_EQ(w->shownToolTip(), nullptr);
     v->release();
     w->close();

@@ -133,6 +133,20 @@ TEST_F(PopupMenus, TheOpeningClicksReleaseDoesNotChoose) {
     EXPECT_EQ(chosen[0], mThree);
 }
 
+// Catches: a submenu at the screen's right edge squeezed on top of its
+// parent instead of opening to its left.
+TEST_F(PopupMenus, SubmenuOpensLeftwardAtTheScreenEdge) {
+    OrvantaAppKitSetMenuHandler([](OrvantaMenuSession& s) {
+        ASSERT_TRUE(s.clickItem("More"));
+        ASSERT_EQ(s.levelCount(), 2);
+        const NSRect parent = s.levelWindow(0)->frame(), sub = s.levelWindow(1)->frame();
+        EXPECT_LE(NSMaxX(sub), parent.origin.x + 2);
+        EXPECT_LE(NSMaxX(parent), NSMaxX(NSScreen::mainScreen()->frame()));
+    });
+    const NSRect screen = NSScreen::mainScreen()->frame();
+    mMenu->popUpMenuPositioningItem(nullptr, NSMakePoint(NSMaxX(screen) - 120, 600), nullptr);
+}
+
 // Catches: check marks not drawn, or drawn on unchecked items.
 TEST_F(PopupMenus, CheckedItemsShowAMark) {
     Show([](OrvantaMenuSession& s) {
