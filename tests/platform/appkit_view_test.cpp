@@ -121,6 +121,25 @@ TEST_F(ViewPainting, InvalidatedRectsComeBackAsTheirUnionAndLandOnThosePixels) {
     w->close();
 }
 
+// Catches: each invalidation handed to the window system on its own, or
+// pixels handed over on passes where nothing changed.
+TEST_F(ViewPainting, OnePassPresentsOnceAndOnlyWhenSomethingChanged) {
+    NSWindow* w = MakeWindow(50, 50);
+    RecordingView* v = new RecordingView(NSMakeRect(0, 0, 20, 20));
+    w->contentView()->addSubview(v);
+    OrvantaAppKitRunPending();
+    const long before = OrvantaAppKitPresentCount();
+    OrvantaAppKitRunPending();
+    EXPECT_EQ(OrvantaAppKitPresentCount(), before);
+    v->setNeedsDisplayInRect(NSMakeRect(0, 0, 5, 5));
+    v->setNeedsDisplayInRect(NSMakeRect(10, 10, 5, 5));
+    w->contentView()->setNeedsDisplayInRect(NSMakeRect(30, 30, 5, 5));
+    OrvantaAppKitRunPending();
+    EXPECT_EQ(OrvantaAppKitPresentCount(), before + 1);
+    v->release();
+    w->close();
+}
+
 // Catches: painting hidden views, or a hidden view's invalidation repainting anything.
 TEST_F(ViewPainting, HiddenViewsNeitherPaintNorInvalidate) {
     NSWindow* w = MakeWindow(50, 50);
