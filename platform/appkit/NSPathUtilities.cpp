@@ -48,7 +48,13 @@ CFArrayRef NSSearchPathForDirectoriesInDomains(NSSearchPathDirectory directory, 
   std::vector<std::string> paths;
   if (directory == NSUserDirectory)
   {
-    if (domains & NSLocalDomainMask) paths.push_back("/Users");
+    // The folder that holds the users' home folders (/Users on macOS, /home here).
+    if (domains & NSLocalDomainMask)
+    {
+      const std::string home = Home();
+      const size_t slash = home.find_last_of('/');
+      paths.push_back(slash == 0 || slash == std::string::npos ? "/" : home.substr(0, slash));
+    }
   }
   else if (rel)
   {

@@ -38,8 +38,9 @@ class X11WindowSystem;
 class X11Surface : public NSWindowSurface
 {
 public:
-  X11Surface(X11WindowSystem* system, NSWindow* owner, Window window, bool embedded)
-    : mSystem(system), mOwner(owner), mWindow(window), mEmbedded(embedded)
+  X11Surface(X11WindowSystem* system, NSWindow* owner, Window window, NSSurfaceKind kind)
+    : mSystem(system), mOwner(owner), mWindow(window), mEmbedded(kind == NSSurfaceKind::Embedded),
+      mTakesFocus(kind != NSSurfaceKind::Popup)
   {
   }
   ~X11Surface() override;
@@ -51,6 +52,7 @@ public:
   uintptr_t nativeID() const override { return mWindow; }
 
   NSWindow* owner() const { return mOwner; }
+  bool takesFocus() const { return mTakesFocus; }
   int height() const { return mHeight; }
   void setSize(int w, int h) { mWidth = w, mHeight = h; }
 
@@ -61,6 +63,7 @@ private:
   NSWindow* mOwner;
   Window mWindow;
   bool mEmbedded;
+  bool mTakesFocus;
   int mWidth = 0, mHeight = 0;
   XImage* mImage = nullptr;
   XShmSegmentInfo mShm{};
@@ -133,7 +136,7 @@ public:
       XFree(sh);
     }
     if (!mCursorVisible) XDefineCursor(mDisplay, win, mBlankCursor);
-    auto* s = new X11Surface(this, window, win, kind == NSSurfaceKind::Embedded);
+    auto* s = new X11Surface(this, window, win, kind);
     s->setSize(w, h);
     mSurfaces[win] = s;
     return s;
@@ -559,7 +562,7 @@ void X11WindowSystem::translate(XEvent& e)
         break;
       }
       // Keys follow the click, also into a window embedded in another program's.
-      if (e.type == ButtonPress) XSetInputFocus(mDisplay, b.window, RevertToParent, CurrentTime);
+      if (e.type == ButtonPress && s->takesFocus()) XSetInputFocus(mDisplay, b.window, RevertToParent, CurrentTime);
       const bool down = e.type == ButtonPress;
       NSEventType type = b.button == 1 ? (down ? NSEventTypeLeftMouseDown : NSEventTypeLeftMouseUp)
                          : b.button == 3 ? (down ? NSEventTypeRightMouseDown : NSEventTypeRightMouseUp)

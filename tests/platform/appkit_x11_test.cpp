@@ -224,6 +224,30 @@ TEST(X11Display, WindowsShowTheirPixelsAndClicksArriveInViewCoordinates) {
         EXPECT_EQ(view->clickCounts[2], 2);
         ASSERT_EQ(view->wheel.size(), 1u);
         EXPECT_DOUBLE_EQ(view->wheel[0], 1) << "wheel away from the user scrolls up";
+
+        // A right click pops up the view's menu with its top-left under the
+        // pointer; a second xdotool, started first, then picks the second row.
+        NSMenu* menu = new NSMenu(CFSTR(""));
+        std::string picked;
+        menu->addItemWithTitle(CFSTR("First"), [&picked](NSMenuItem*) { picked = "First"; }, CFSTR(""));
+        menu->addItemWithTitle(CFSTR("Second"), [&picked](NSMenuItem*) { picked = "Second"; }, CFSTR(""));
+        view->setMenu(menu);
+        menu->release();
+        Window child;
+        int rootX = 0, rootY = 0;
+        XTranslateCoordinates(d, (Window)embedded->windowRef(), DefaultRootWindow(d), 12, 15, &rootX, &rootY, &child);
+        // Rows are 20 high below 4 points of padding: the second row's middle is 34 down.
+        const pid_t chooser = fork();
+        if (chooser == 0) {
+            execlp("xdotool", "xdotool", "sleep", "0.6", "mousemove", std::to_string(rootX + 30).c_str(),
+                   std::to_string(rootY + 34).c_str(), "sleep", "0.2", "click", "1", (char*)nullptr);
+            _exit(127);
+        }
+        ASSERT_EQ(RunProgram({"xdotool", "click", "3"}), 0);
+        for (int i = 0; i < 60 && picked.empty(); ++i)
+            Pump(0.05);
+        waitpid(chooser, nullptr, 0);
+        EXPECT_EQ(picked, "Second");
     } else {
         std::cout << "xdotool is not installed: the click is not tried\n";
     }
