@@ -50,7 +50,8 @@ int RunProgram(const std::vector<std::string>& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// An Xvfb server on the first free display number from 90.
+// An Xvfb server on the first free display number from 90. -noreset: the
+// probe connection closing must not make the server reset under the test.
 class Xvfb {
 public:
     bool Start() {
@@ -65,7 +66,7 @@ public:
             mName.assign(name, strlen(name));
             mPid = fork();
             if (mPid == 0) {
-                execlp("Xvfb", "Xvfb", mName.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                execlp("Xvfb", "Xvfb", mName.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset",
                        (char*)nullptr);
                 _exit(127);
             }
