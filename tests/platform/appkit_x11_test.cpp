@@ -10,11 +10,8 @@
 #include <X11/Xutil.h>
 
 #include <csignal>
-#include <cstdio>
-#include <cstring>
 #include <cstdlib>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -50,39 +47,38 @@ int RunProgram(const std::vector<std::string>& args) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// An Xvfb server on the first free display number from 90. -noreset: the
-// probe connection closing must not make the server reset under the test.
+// An Xvfb server on a display number it picks itself (-displayfd), so that
+// tests started at the same time cannot race for one. -noreset: the probe
+// connection closing must not make the server reset under the test.
 class Xvfb {
 public:
     bool Start() {
-        for (int n = 90; n < 200; ++n) {
-            char lock[64], socket[64], name[16];
-            snprintf(lock, sizeof lock, "/tmp/.X%d-lock", n);
-            snprintf(socket, sizeof socket, "/tmp/.X11-unix/X%d", n);
-            snprintf(name, sizeof name, ":%d", n);
-            struct stat st;
-            if (stat(lock, &st) == 0 || stat(socket, &st) == 0)
-                continue;
-            mName.assign(name, strlen(name));
-            mPid = fork();
-            if (mPid == 0) {
-                execlp("Xvfb", "Xvfb", mName.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp", "-noreset",
-                       (char*)nullptr);
-                _exit(127);
-            }
-            for (int tries = 0; tries < 100; ++tries) {
-                usleep(50000);
-                if (Display* d = XOpenDisplay(mName.c_str())) {
-                    XCloseDisplay(d);
-                    return true;
-                }
-                int status;
-                if (waitpid(mPid, &status, WNOHANG) == mPid)
-                    break; // lost the race for this number
-            }
-            Stop();
+        int fds[2];
+        if (pipe(fds) != 0)
+            return false;
+        mPid = fork();
+        if (mPid == 0) {
+            close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
+                   "-noreset", (char*)nullptr);
+            _exit(127);
         }
-        return false;
+        close(fds[1]);
+        std::string number;
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        if (number.empty())
+            return false;
+        mName.assign(1, ':');
+        mName.append(number);
+        Display* d = XOpenDisplay(mName.c_str());
+        if (!d)
+            return false;
+        XCloseDisplay(d);
+        return true;
     }
     void Stop() {
         if (mPid > 0) {
