@@ -9,6 +9,18 @@
 #include <cmath>
 #include <cstring>
 
+namespace
+{
+// A value from the plug-in as a normalised position: outside values are
+// clamped; NaN names no position and is refused.
+bool ToPosition(double* pValue)
+{
+  if (std::isnan(*pValue)) return false;
+  *pValue = *pValue < 0.0 ? 0.0 : (*pValue > 1.0 ? 1.0 : *pValue);
+  return true;
+}
+} // namespace
+
 void IGraphics::AttachBackground(int ID, const char* name)
 {
   IBitmap bg = LoadIBitmap(ID, name, 1, false);
@@ -63,10 +75,7 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
     if (!pParam) return;
     value = pParam->GetNormalized(value);
   }
-  // A control's value is a normalised position: outside values are clamped,
-  // and NaN, which names no position, is not shown at all.
-  if (std::isnan(value)) return;
-  value = value < 0.0 ? 0.0 : (value > 1.0 ? 1.0 : value);
+  if (!ToPosition(&value)) return;
   const int n = mControls.GetSize();
   for (int i = 0; i < n; ++i)
   {
@@ -80,8 +89,7 @@ void IGraphics::SetParameterFromPlug(int paramIdx, double value, bool normalized
 void IGraphics::SetControlFromPlug(int controlIdx, double normalizedValue)
 {
   IControl* pControl = mControls.Get(controlIdx);
-  if (!pControl || std::isnan(normalizedValue)) return;
-  pControl->SetValueFromPlug(normalizedValue < 0.0 ? 0.0 : (normalizedValue > 1.0 ? 1.0 : normalizedValue));
+  if (pControl && ToPosition(&normalizedValue)) pControl->SetValueFromPlug(normalizedValue);
 }
 
 void IGraphics::SetParameterFromGUI(int paramIdx, double normalizedValue)
