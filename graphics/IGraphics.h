@@ -106,8 +106,9 @@ public:
 
   // Vector drawing: lines, arcs, circles, rounded rectangles, triangles,
   // polygons and rectangle outlines, not clipped to the draw rectangle (the
-  // raster library clips to the bitmap). UI thread; neither lock nor
-  // allocate (a polygon of more than 512 points excepted). All return true;
+  // raster library clips to the bitmap). UI thread; no locks; only a polygon
+  // of more than 512 points and a blended FillRoundRect allocate (scratch
+  // space). All return true;
   // a missing colour, rectangle or point list, and coordinates that are not
   // finite or lie beyond the int range, draw nothing. Angles are radians
   // clockwise from straight up; float coordinates handed to integer lines are
@@ -119,6 +120,7 @@ public:
   bool DrawCircle(const IColor* pColor, float cx, float cy, float r, const IChannelBlend* pBlend = nullptr,
                   bool antiAlias = false);
   bool RoundRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend, int cornerradius, bool aa);
+  // The radius is limited to half the shorter side; each pixel is drawn once.
   bool FillRoundRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend, int cornerradius, bool aa);
   bool FillCircle(const IColor* pColor, int cx, int cy, float r, const IChannelBlend* pBlend = nullptr,
                   bool antiAlias = false);

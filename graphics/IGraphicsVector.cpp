@@ -12,7 +12,7 @@ namespace
 // rather than saturated: saturating one end would bend the line.
 bool ToLineCoord(float v, int* out)
 {
-  if (!(v > -2147483649.0f && v < 2147483648.0f)) return false;
+  if (!(v >= -2147483648.0f && v < 2147483648.0f)) return false;
   *out = (int)v;
   return true;
 }
