@@ -108,11 +108,10 @@ public:
   // polygons and rectangle outlines, not clipped to the draw rectangle (the
   // raster library clips to the bitmap). UI thread; no locks; only a polygon
   // of more than 512 points and a blended FillRoundRect allocate (scratch
-  // space). All return true;
-  // a missing colour, rectangle or point list, and coordinates that are not
-  // finite or lie beyond the int range, draw nothing. Angles are radians
-  // clockwise from straight up; float coordinates handed to integer lines are
-  // truncated toward zero.
+  // space). All return true; a missing colour, rectangle or point list, and
+  // coordinates that are not finite or lie beyond the int range, draw
+  // nothing. Angles are radians clockwise from straight up; float coordinates
+  // handed to integer lines are truncated toward zero.
   bool DrawLine(const IColor* pColor, float x1, float y1, float x2, float y2, const IChannelBlend* pBlend = nullptr,
                 bool antiAlias = false);
   bool DrawArc(const IColor* pColor, float cx, float cy, float r, float minAngle, float maxAngle,

@@ -94,11 +94,10 @@ bool IGraphics::DrawCircle(const IColor* pColor, float cx, float cy, float r, co
 bool IGraphics::RoundRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend, int cornerradius, bool aa)
 {
   if (!pColor || !pR) return true;
-  RAS_RoundRect(mDrawBitmap, (float)pR->L, (float)pR->T, (float)Side(pR->L, pR->R), (float)Side(pR->T, pR->B), cornerradius,
-                pColor->ToPixel(), IBlend::Weight(pBlend), IBlend::BlitMode(pBlend), aa);
+  RAS_RoundRect(mDrawBitmap, (float)pR->L, (float)pR->T, (float)Side(pR->L, pR->R), (float)Side(pR->T, pR->B),
+                cornerradius, pColor->ToPixel(), IBlend::Weight(pBlend), IBlend::BlitMode(pBlend), aa);
   return true;
 }
-
 
 // The pieces overlap (each disc covers part of the rectangles), which only an
 // opaque copy at full weight may draw directly. Any other blend lays the
@@ -131,29 +130,33 @@ bool IGraphics::FillRoundRect(const IColor* pColor, IRECT* pR, const IChannelBle
     RAS_FillRect(mDrawBitmap, pR->L, pR->T, SizeArg(W), SizeArg(H), colour, alpha, mode);
     return true;
   }
-  if (mode == RAS_MODE_COPY && RAS_AlphaToWeight(alpha) >= 256)
-  {
-    RoundRectPieces(mDrawBitmap, pR->L, pR->T, pR->R, pR->B, (int)cr, colour, alpha, mode, aa);
-    return true;
-  }
   const long long ox = pR->L > 0 ? pR->L : 0, oy = pR->T > 0 ? pR->T : 0;
   const long long ex = pR->R < mDrawBitmap->getWidth() ? pR->R : mDrawBitmap->getWidth();
   const long long ey = pR->B < mDrawBitmap->getHeight() ? pR->B : mDrawBitmap->getHeight();
   if (ex <= ox || ey <= oy) return true;
-  RAS_MemBitmap cov((int)(ex - ox), (int)(ey - oy));
+  const int cw = (int)(ex - ox), ch = (int)(ey - oy);
+  RAS_MemBitmap cov;
+  const bool opaque = mode == RAS_MODE_COPY && RAS_AlphaToWeight(alpha) >= 256;
+  if (!opaque) cov.resize(cw, ch);
+  // Without scratch space the overlaps show, but the shape is still drawn.
+  if (opaque || !cov.getBits() || cov.getWidth() != cw || cov.getHeight() != ch)
+  {
+    RoundRectPieces(mDrawBitmap, pR->L, pR->T, pR->R, pR->B, (int)cr, colour, alpha, mode, aa);
+    return true;
+  }
   RAS_Clear(&cov, 0);
   RoundRectPieces(&cov, pR->L - ox, pR->T - oy, pR->R - ox, pR->B - oy, (int)cr,
                   RAS_RGBA(255, 255, 255, 255), 1.0f, RAS_MODE_COPY, aa);
-  for (int y = 0; y < cov.getHeight(); ++y)
+  for (int y = 0; y < ch; ++y)
   {
     const RAS_pixel* row = cov.getBits() + (long)y * cov.getRowSpan();
-    for (int x = 0; x < cov.getWidth();)
+    for (int x = 0; x < cw;)
     {
       const int k = RAS_GETR(row[x]);
       int n = 1;
       if (k == 255)
       {
-        while (x + n < cov.getWidth() && RAS_GETR(row[x + n]) == 255) ++n;
+        while (x + n < cw && RAS_GETR(row[x + n]) == 255) ++n;
         RAS_FillRect(mDrawBitmap, (int)(ox + x), (int)(oy + y), n, 1, colour, alpha, mode);
       }
       else if (k)
