@@ -108,6 +108,41 @@ public:
   bool FillIRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend = nullptr);
   IColor GetPoint(int x, int y);
 
+  // Vector drawing: lines, arcs, circles, rounded rectangles, triangles,
+  // polygons and rectangle outlines, not clipped to the draw rectangle (the
+  // raster library clips to the bitmap). UI thread; no locks; only a polygon
+  // of more than 512 points and a blended FillRoundRect allocate (scratch
+  // space). All return true; a missing colour, rectangle or point list, and
+  // coordinates that are not finite or lie beyond the int range, draw
+  // nothing. Angles are radians clockwise from straight up; float coordinates
+  // handed to integer lines are truncated toward zero.
+  bool DrawLine(const IColor* pColor, float x1, float y1, float x2, float y2, const IChannelBlend* pBlend = nullptr,
+                bool antiAlias = false);
+  bool DrawArc(const IColor* pColor, float cx, float cy, float r, float minAngle, float maxAngle,
+               const IChannelBlend* pBlend = nullptr, bool antiAlias = false);
+  bool DrawCircle(const IColor* pColor, float cx, float cy, float r, const IChannelBlend* pBlend = nullptr,
+                  bool antiAlias = false);
+  bool RoundRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend, int cornerradius, bool aa);
+  // The radius is limited to half the shorter side; each pixel is drawn once.
+  bool FillRoundRect(const IColor* pColor, IRECT* pR, const IChannelBlend* pBlend, int cornerradius, bool aa);
+  bool FillCircle(const IColor* pColor, int cx, int cy, float r, const IChannelBlend* pBlend = nullptr,
+                  bool antiAlias = false);
+  bool FillTriangle(const IColor* pColor, int x1, int y1, int x2, int y2, int x3, int y3,
+                    const IChannelBlend* pBlend);
+  bool FillIConvexPolygon(const IColor* pColor, int* x, int* y, int npoints, const IChannelBlend* pBlend);
+  // The right and bottom lines lie on the exclusive edges, one pixel outside
+  // the area the rectangle covers.
+  bool DrawRect(const IColor* pColor, IRECT* pR);
+  bool DrawVerticalLine(const IColor* pColor, int x, int yLo, int yHi);
+  bool DrawHorizontalLine(const IColor* pColor, int y, int xLo, int xHi);
+  // At x (0 = left edge, 1 = right edge) of the rectangle, clamped to [0, 1].
+  bool DrawVerticalLine(const IColor* pColor, IRECT* pR, float x);
+  // At y (0 = bottom edge, 1 = top edge) of the rectangle, clamped to [0, 1].
+  bool DrawHorizontalLine(const IColor* pColor, IRECT* pR, float y);
+  // From radius rMin to rMax along angle; angle 0 points up.
+  bool DrawRadialLine(const IColor* pColor, float cx, float cy, float angle, float rMin, float rMax,
+                      const IChannelBlend* pBlend = nullptr, bool antiAlias = false);
+
   // Text, in the style's colour, alignment and font. Drawing is not clipped
   // to pR; measuring sets pR to the text's box, placed in pR as the style's
   // alignment says. An empty string does nothing and succeeds; false when no
@@ -277,6 +312,9 @@ private:
   // Sends the end of a gesture begun by BeginGesture (nothing for -1).
   void EndGesture(int paramIdx);
 
+  // No hidden-cursor position, idle tick counter or show-bounds flag: nothing
+  // in the manager reads them, and a platform that hides the cursor keeps its
+  // own record.
   KIT_PtrList<IControl> mControls;
   IControl* mKeyCatcher = nullptr;
   int mMouseCapture = -1;
