@@ -242,6 +242,16 @@ constexpr const char* kXmlTrailing = "The XML property list is followed by other
 constexpr const char* kXmlMismatch = "The XML property list is damaged: a closing tag does not match its element";
 constexpr const char* kXmlUnsafe = "The XML property list is damaged or too deeply nested";
 
+// Markup read past whole: comments and processing instructions, which may
+// also stand outside the root element, and character data, which may not.
+struct SkippedSection {
+    const char* open;
+    const char* close;
+    bool outsideRoot;
+};
+constexpr SkippedSection kSkippedSections[] = {
+    {"<!--", "-->", true}, {"<?", "?>", true}, {"<![CDATA[", "]]>", false}};
+
 bool isSpace(UInt8 c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -304,27 +314,20 @@ const char* xmlPropertyListFault(const UInt8* bytes, CFIndex length) {
         if (!lt)
             break;
         p = lt;
-        if (startsWith(p, end, "<!--")) {
-            const UInt8* close = findText(p + 4, end, "-->");
-            if (!close)
-                return kXmlCutShort;
-            p = close + 3;
-            continue;
+        const SkippedSection* section = nullptr;
+        for (const SkippedSection& s : kSkippedSections) {
+            if (startsWith(p, end, s.open)) {
+                section = &s;
+                break;
+            }
         }
-        if (startsWith(p, end, "<?")) {
-            const UInt8* close = findText(p + 2, end, "?>");
-            if (!close)
-                return kXmlCutShort;
-            p = close + 2;
-            continue;
-        }
-        if (startsWith(p, end, "<![CDATA[")) {
-            if (open.empty())
+        if (section) {
+            if (open.empty() && !section->outsideRoot)
                 return rootSeen ? kXmlTrailing : kXmlUnsafe;
-            const UInt8* close = findText(p + 9, end, "]]>");
+            const UInt8* close = findText(p + strlen(section->open), end, section->close);
             if (!close)
                 return kXmlCutShort;
-            p = close + 3;
+            p = close + strlen(section->close);
             continue;
         }
         if (startsWith(p, end, "<!DOCTYPE")) {
