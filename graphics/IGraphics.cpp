@@ -1,10 +1,13 @@
 #include "graphics/IGraphics.h"
 
 #include "graphics/BitmapStorage.h"
+#include "graphics/IControl.h"
 #include "raster/raster.h"
 
 IGraphics::~IGraphics()
 {
+  delete mKeyCatcher;
+  mControls.Empty(true);
   delete mDrawBitmap;
   delete mTmpBitmap;
 }

@@ -1,4 +1,5 @@
 #include "raster/RAS_CircleGlyphs.h"
+#include "raster/RAS_DrawGlyph.h"
 #include "raster/RAS_Lines.h"
 #include "raster/RAS_Plot.h"
 #include "raster/RAS_Shapes.h"
@@ -248,22 +249,6 @@ void DrawCircle(const _RAS_Canvas& c, const ClipBox* clip, double cx, double cy,
     });
 }
 
-// A small circle's coverage map composited at (x, y): each covered pixel gets
-// the rule at the call's weight scaled by its coverage.
-void DrawGlyph(const _RAS_Canvas& c, int x, int y, const unsigned char* cov, int size, RAS_pixel colour, int w,
-               int mode)
-{
-  const _RAS_Ink k(colour);
-  _RAS_WithBlendRule(mode, w, [&]<class Rule>() {
-    for (int j = 0; j < size; j++)
-      for (int i = 0; i < size; i++)
-      {
-        const int cv = cov[j * size + i];
-        if (cv && c.inside(x + i, y + j)) _RAS_Plot<Rule>(c.at(x + i, y + j), k, w * cv / 256);
-      }
-  });
-}
-
 void CircleCall(RAS_IBitmap* bm, float cx, float cy, float r, RAS_pixel colour, float alpha, int mode, bool aa,
                 bool fill)
 {
@@ -273,9 +258,11 @@ void CircleCall(RAS_IBitmap* bm, float cx, float cy, float r, RAS_pixel colour, 
   if (!w) return;
   int size;
   const unsigned char* glyph = fill ? nullptr : _RAS_SmallCircleGlyph(r, aa, &size);
+  // The maps are coverage in the glyph cache's format, so they composite
+  // exactly as text does.
   if (glyph)
   {
-    DrawGlyph(c, (int)floor(cx - r), (int)floor(cy - r), glyph, size, colour, w, mode);
+    RAS_DrawGlyph(bm, (int)floor(cx - r), (int)floor(cy - r), colour, glyph, size, size, alpha, mode);
     return;
   }
   DrawCircle(c, nullptr, cx, cy, r, colour, w, mode, aa, fill);
