@@ -312,6 +312,9 @@ private:
   // Sends the end of a gesture begun by BeginGesture (nothing for -1).
   void EndGesture(int paramIdx);
 
+  // No hidden-cursor position, idle tick counter or show-bounds flag: nothing
+  // in the manager reads them, and a platform that hides the cursor keeps its
+  // own record.
   KIT_PtrList<IControl> mControls;
   IControl* mKeyCatcher = nullptr;
   int mMouseCapture = -1;

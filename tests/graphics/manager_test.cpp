@@ -140,12 +140,15 @@ TEST_F(AmpTest, AboutBoxOpensFromItsHotSpotOnly)
   EXPECT_TRUE(plug.mEvents.empty());
 }
 
-// Catches a wheel step of the wrong size or outside a gesture of its own.
+// Catches a wheel step of the wrong size (0.01, or 0.001 with shift), or
+// outside a gesture of its own.
 TEST_F(AmpTest, WheelStepIsOneHundredthInItsOwnGesture)
 {
+  IMouseMod shift(false, false, true);
   g->OnMouseWheel(190, 40, nullptr, 2);
-  EXPECT_NEAR(Param(0), 0.52, 1e-12);
-  EXPECT_EQ(plug.mEvents, (Events{"begin 0", "change 0 0.52", "end 0"}));
+  g->OnMouseWheel(190, 40, &shift, -10);
+  EXPECT_NEAR(Param(0), 0.51, 1e-12);
+  EXPECT_EQ(plug.mEvents, (Events{"begin 0", "change 0 0.52", "end 0", "begin 0", "change 0 0.51", "end 0"}));
 }
 
 // Catches Resize leaving a text entry open, a capture or mouse-over index

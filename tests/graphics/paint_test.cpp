@@ -156,14 +156,3 @@ TEST(Paint, LooseModeRepaintsPerDirtyControl)
   EXPECT_EQ(DrawsOf(e.g, kSwitch), 2);
   EXPECT_EQ(*e.g->GetDrawRECT(), IRECT(177, 29, 213, 65));
 }
-
-// Catches DrawScreen called with nothing to paint.
-TEST(Paint, NoControlsNothingToDraw)
-{
-  RecordingPlug plug;
-  HeadlessGraphics* g = new HeadlessGraphics(&plug, 10, 10);
-  plug.AttachGraphics(g);
-  IRECT r(0, 0, 10, 10);
-  EXPECT_TRUE(g->Draw(&r));
-  EXPECT_TRUE(g->mScreenUpdates.empty());
-}
