@@ -29,7 +29,7 @@ int Log2(int n)
 } // namespace
 
 IFreqResponseGraph::IFreqResponseGraph(IFxBase* pPlug, IColor color, IRECT pR, int fftSize, EFFTWindow window)
-  : IControl(pPlug, pR), mWindow(window), mW(pR.W()), mH(pR.H()), mL(pR.L), mT(pR.T),
+  : IControl(pPlug, pR), mWindow(window), mW(pR.W()), mH(std::max(pR.H(), 0)), mL(pR.L), mT(pR.T),
     mPlotW(std::clamp(pR.W(), 0, kMaxWidth)), mColor(color)
 {
   mText = IText(10, nullptr, "Monaco", IText::kStyleNormal, IText::kAlignNear);

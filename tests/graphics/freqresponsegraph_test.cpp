@@ -185,8 +185,9 @@ TEST(FreqResponseGraph, InvalidSetUpIsRefused)
 }
 
 // Catches NaN or infinite points reaching the line drawer, reads past the
-// half spectrum when the scale runs above half the sample rate, and a plot
-// wider than the smoothing state.
+// half spectrum when the scale runs above half the sample rate, a plot wider
+// than the smoothing state, and a clamp to an inverted range for a rectangle
+// of negative height.
 TEST(FreqResponseGraph, BadInputAndWideScalesStayFinite)
 {
   GraphRig rig(IRECT(0, 0, 200, 100), 128);
@@ -207,6 +208,10 @@ TEST(FreqResponseGraph, BadInputAndWideScalesStayFinite)
   ASSERT_TRUE(rig.graph->SetScale(20.0, 96000.0, 80.0, 30.0));
   rig.graph->SetDataFromPlug(Impulse(128, 1.0).data());
   EXPECT_NEAR(rig.graph->DisplayPoints()[199], 37.5, 1e-9);
+
+  IFreqResponseGraph upsideDown(nullptr, kCurve, IRECT(0, 50, 40, 10), 64);
+  upsideDown.SetDataFromPlug(Impulse(64, 1.0).data());
+  EXPECT_EQ(upsideDown.DisplayPoints()[0], 0.0);
 
   GraphRig wide(IRECT(0, 0, 1500, 60), 64);
   EXPECT_EQ(wide.graph->PlotWidth(), IFreqResponseGraph::kMaxWidth);
