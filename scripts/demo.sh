@@ -30,3 +30,4 @@ for preset in Dirty Clean; do
   summary=$("$build/bin/orvanta-render" --preset "$preset" "$out/phrase.wav" "$file")
   echo "demo: preset $preset -> $summary"
 done
+"$build/bin/orvanta-controls-example" --resources "$root/resources/img" "$out/controls.png"
