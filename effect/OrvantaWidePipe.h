@@ -334,6 +334,7 @@ template <class Glue> struct WidePipe {
 // 1 and 2 around one-poles 0; TubeScreamerB on one-poles 1 and 2.
 struct DirtyGlue {
   static constexpr int kFront = 3, kMid = 4, kBack = 5;
+  static constexpr bool kPairedSteps = true;
 
   OnePolePair<false, false> lows;  // LP 1 (TubeScreamerB) | LP 0 (TubeScreamerA)
   OnePolePair<true, true> highs;   // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
@@ -393,6 +394,7 @@ struct DirtyGlue {
 // TubeScreamerC on slots 1 and 2 around one-poles 0.
 struct CleanGlue {
   static constexpr int kFront = 19, kMid = 20, kBack = 21;
+  static constexpr bool kPairedSteps = false;
 
   // Scalar one-poles: at this size a pair costs more than it saves.
   OnePoleScalar hp0, lp0;
@@ -440,6 +442,13 @@ template <class Glue> WIDE_INLINE void runWidePipe(AuDSP& d, const OrvantaBlock&
   const int steadyBegin = kWideDepth - 1 < n ? kWideDepth - 1 : n;
   int i = 0;
   for (; i < steadyBegin; ++i) pipe.template Step<true>(io, i);
+  // Two frames per pass let the history registers swap roles instead of
+  // being copied; Clean's shorter loop gains nothing from it.
+  if constexpr (Glue::kPairedSteps)
+    for (; i + 2 <= steadyEnd; i += 2) {
+      pipe.template Step<false>(io, i);
+      pipe.template Step<false>(io, i + 1);
+    }
   for (; i < steadyEnd; ++i) pipe.template Step<false>(io, i);
   for (; i < n + kWideDepth - 1; ++i) pipe.template Step<true>(io, i);
   pipe.Store(d);
