@@ -25,8 +25,9 @@
 //   F2 = {2, back, 17, 18}                    delays {6, 6, 26, 28}
 //   T  = {8, 10, 11, 12, 13, 14, 15, 16}      delays {10, 12, ..., 24}
 // front/mid/back are 3/4/5 (DriveA) on Dirty and 19/20/21 (CleanA) on Clean.
-// The one-poles and clippers between F1 and F2 run on two-lane vectors at
-// delays 2 to 7; the level-scaled sum feeding T is formed at delay 8.
+// The one-poles between F1 and F2 run on two-lane vectors and Dirty's four
+// clippers on one four-lane vector, at delays 2 to 7; the level-scaled sum
+// feeding T is formed at delay 8.
 
 #include "effect/AuDSP.h"
 #include "effect/OrvantaKernel.h"
@@ -339,18 +340,19 @@ struct DirtyGlue {
   OnePolePair<false, false> lows;  // LP 1 (TubeScreamerB) | LP 0 (TubeScreamerA)
   OnePolePair<true, true> highs;   // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
   OnePolePair<false, true> split;  // LP 2 | HP 2
-  V2 clipDrive1, clipDrive2;
+  // All four clippers in one register: TubeScreamerA's and TubeScreamerB's
+  // first (delay 4), TubeScreamerB's second (delay 6: it takes the first's
+  // output of two iterations ago, so the register never waits on its own
+  // previous result) and DriveA's (delay 5).
+  V4 clipDrive;
 
   double lp1o1 = 0.0;         // LP 1 of a, delay 2
   V2 hpo1 = {};               // HP 0 of t1 | HP 1, delay 3
-  V2 c1o1 = {};               // TubeScreamerA clip | TubeScreamerB first clip, delay 4
+  V4 co1 = {}, co2 = {};      // the clippers
   double lp0o1 = 0.0;         // TubeScreamerA low-pass, delay 5
-  V2 c2o1 = {};               // TubeScreamerB second clip | DriveA clip, delay 5
-  V2 spo1 = {};               // LP 2 | HP 2, delay 6
-  double tsb1 = 0.0;          // TubeScreamerB, delay 7
+  V2 spo1 = {};               // LP 2 | HP 2, delay 7
 
-  DirtyGlue(const AuDSP& d, double drive)
-      : clipDrive1{32.4, drive * 75.0 + 3.0}, clipDrive2{1.0, drive * 500.0} {
+  DirtyGlue(const AuDSP& d, double drive) : clipDrive{32.4, drive * 75.0 + 3.0, 1.0, drive * 500.0} {
     lows.Load(d, 1, 0);
     highs.Load(d, 0, 1);
     split.Load(d, 2, 2);
@@ -365,29 +367,29 @@ struct DirtyGlue {
   // Returns the input of slot 2 (delay 6) and sets that of the back slot.
   template <bool Masked, class Pipe>
   WIDE_INLINE double Step(const Pipe& p, int i, int n, double& backIn) {
-    const V2 lowOut = lows.Run<Masked>(V2{p.f1o2[0], p.f1o3[2] + c1o1[0]}, M2{2, 5}, i, n);
+    const V2 lowOut = lows.Run<Masked>(V2{p.f1o2[0], p.f1o3[2] + co1[0]}, M2{2, 5}, i, n);
     const double lp1Out = lowOut[0], lp0Out = lowOut[1];
     const V2 hpOut = highs.Run<Masked>(V2{p.f1o1[2], lp1o1}, M2{3, 3}, i, n);
-    const V2 c1 = clip<V2>(hpo1, clipDrive1);
-    const V2 c2 = clip<V2>(V2{c1o1[1], p.f1o3[3]}, clipDrive2);
-    const V2 spOut = split.Run<Masked>(V2{c2o1[0], c2o1[0]}, M2{6, 6}, i, n);
-    const double tsb = (spo1[1] * -0.07 + spo1[0]) * 0.6;
+    const V4 c = clip<V4>(V4{hpo1[0], hpo1[1], co2[1], p.f1o3[3]}, clipDrive);
+    const V2 spOut = split.Run<Masked>(V2{co1[2], co1[2]}, M2{7, 7}, i, n);
 
     const double lowerIn = lp0o1;
-    backIn = c2o1[1];
+    backIn = co1[3];
     lp1o1 = lp1Out;
     hpo1 = hpOut;
-    c1o1 = c1;
+    co2 = co1;
+    co1 = c;
     lp0o1 = lp0Out;
-    c2o1 = c2;
     spo1 = spOut;
-    tsb1 = tsb;
     return lowerIn;
   }
 
   // s = DriveA + TubeScreamerA + TubeScreamerB of frame i - 8, from slot 2
-  // and 5 two iterations ago; called before Step moves tsb1 on.
-  WIDE_INLINE double Mix(const Lanes<4>& f2o2) const { return f2o2[1] * 2.55 + f2o2[0] + tsb1; }
+  // and 5 two iterations ago and the split one iteration ago; called before
+  // Step moves them on.
+  WIDE_INLINE double Mix(const Lanes<4>& f2o2) const {
+    return f2o2[1] * 2.55 + f2o2[0] + (spo1[1] * -0.07 + spo1[0]) * 0.6;
+  }
 };
 
 // Clean: CleanA on the front/mid/back slots 19, 20, 21 (no glue between them);
