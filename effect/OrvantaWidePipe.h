@@ -227,6 +227,32 @@ template <bool High0, bool High1> struct OnePolePair {
   }
 };
 
+// Four one-pole slots side by side, three low-passes and a high-pass in the
+// top lane, each exactly OnePoleLPFilterProcess or OnePoleHPFilterProcess.
+struct OnePoleQuad {
+  V4 a0, b1, z;
+
+  WIDE_INLINE void Load(const AuDSP& d, const int (&lows)[3], int high) {
+    a0 = V4{d.lpA0[lows[0]], d.lpA0[lows[1]], d.lpA0[lows[2]], d.hpA0[high]};
+    b1 = V4{d.lpB1[lows[0]], d.lpB1[lows[1]], d.lpB1[lows[2]], d.hpB1[high]};
+    z = V4{d.lpZ[lows[0]], d.lpZ[lows[1]], d.lpZ[lows[2]], d.hpZ[high]};
+  }
+  WIDE_INLINE void Store(AuDSP& d, const int (&lows)[3], int high) const {
+    for (int k = 0; k < 3; ++k) d.lpZ[lows[k]] = z[k];
+    d.hpZ[high] = z[3];
+  }
+  WIDE_INLINE static V4 Out(V4 in, V4 next) {
+    return __builtin_shufflevector(next, in - next, 0, 1, 2, 7) + AuDSP::kAntiDenormal;
+  }
+  // Only the lanes whose delay puts their frame inside the block advance
+  // when Masked.
+  template <bool Masked> WIDE_INLINE V4 Run(V4 in, M4 delays, int i, int n) {
+    const V4 next = a0 * in - b1 * z;
+    z = Masked ? pick<V4>(activeLanes<V4>(delays, i, n), next, z) : next;
+    return Out(in, next);
+  }
+};
+
 // One one-pole slot, exactly OnePoleLPFilterProcess or OnePoleHPFilterProcess.
 struct OnePoleScalar {
   double a0, b1, z;
@@ -337,9 +363,11 @@ struct DirtyGlue {
   static constexpr int kFront = 3, kMid = 4, kBack = 5;
   static constexpr bool kPairedSteps = true;
 
-  OnePolePair<false, false> lows;  // LP 1 (TubeScreamerB) | LP 0 (TubeScreamerA)
-  OnePolePair<true, true> highs;   // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
-  OnePolePair<false, true> split;  // LP 2 | HP 2
+  // LP 1 (TubeScreamerB) | LP 0 (TubeScreamerA) | LP 2 | HP 2: the last two
+  // split TubeScreamerB's output, which nothing in the register feeds.
+  static constexpr int kLowSlots[3] = {1, 0, 2};
+  OnePoleQuad lows;
+  OnePolePair<true, true> highs;  // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
   // All four clippers in one register: TubeScreamerA's and TubeScreamerB's
   // first (delay 4), TubeScreamerB's second (delay 6: it takes the first's
   // output of two iterations ago, so the register never waits on its own
@@ -350,28 +378,25 @@ struct DirtyGlue {
   V2 hpo1 = {};               // HP 0 of t1 | HP 1, delay 3
   V4 co1 = {}, co2 = {};      // the clippers
   double lp0o1 = 0.0;         // TubeScreamerA low-pass, delay 5
-  V2 spo1 = {};               // LP 2 | HP 2, delay 7
+  V4 lowo1 = {};              // LP 2 | HP 2 in the top lanes, delay 7
 
   DirtyGlue(const AuDSP& d, double drive) : clipDrive{32.4, drive * 75.0 + 3.0, 1.0, drive * 500.0} {
-    lows.Load(d, 1, 0);
+    lows.Load(d, kLowSlots, 2);
     highs.Load(d, 0, 1);
-    split.Load(d, 2, 2);
   }
 
   void Store(AuDSP& d) const {
-    lows.Store(d, 1, 0);
+    lows.Store(d, kLowSlots, 2);
     highs.Store(d, 0, 1);
-    split.Store(d, 2, 2);
   }
 
   // Returns the input of slot 2 (delay 6) and sets that of the back slot.
   template <bool Masked, class Pipe>
   WIDE_INLINE double Step(const Pipe& p, int i, int n, double& backIn) {
-    const V2 lowOut = lows.Run<Masked>(V2{p.f1o2[0], p.f1o3[2] + co1[0]}, M2{2, 5}, i, n);
+    const V4 lowOut = lows.Run<Masked>(V4{p.f1o2[0], p.f1o3[2] + co1[0], co1[2], co1[2]}, M4{2, 5, 7, 7}, i, n);
     const double lp1Out = lowOut[0], lp0Out = lowOut[1];
     const V2 hpOut = highs.Run<Masked>(V2{p.f1o1[2], lp1o1}, M2{3, 3}, i, n);
     const V4 c = clip<V4>(V4{hpo1[0], hpo1[1], co2[1], p.f1o3[3]}, clipDrive);
-    const V2 spOut = split.Run<Masked>(V2{co1[2], co1[2]}, M2{7, 7}, i, n);
 
     const double lowerIn = lp0o1;
     backIn = co1[3];
@@ -380,7 +405,7 @@ struct DirtyGlue {
     co2 = co1;
     co1 = c;
     lp0o1 = lp0Out;
-    spo1 = spOut;
+    lowo1 = lowOut;
     return lowerIn;
   }
 
@@ -388,7 +413,7 @@ struct DirtyGlue {
   // and 5 two iterations ago and the split one iteration ago; called before
   // Step moves them on.
   WIDE_INLINE double Mix(const Lanes<4>& f2o2) const {
-    return f2o2[1] * 2.55 + f2o2[0] + (spo1[1] * -0.07 + spo1[0]) * 0.6;
+    return f2o2[1] * 2.55 + f2o2[0] + (lowo1[3] * -0.07 + lowo1[2]) * 0.6;
   }
 };
 
