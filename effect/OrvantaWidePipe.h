@@ -317,37 +317,53 @@ template <class Glue> struct WidePipe {
     glue.Store(d);
   }
 
+  // The latest delay of F1 and the glue: the mix of frame i - 8.
+  static constexpr int kMixDelay = 8;
+
   template <bool Masked> WIDE_INLINE void Step(const WideIo& io, int i) {
     typedef Lanes<8>::V V8n;
     const int n = io.b.nFrames;
-    double x = 0.0;
-    if (!Masked || i < n) x = io.Input(i);
+    // While the pipe fills and drains, a group none of whose lanes has its
+    // frame in the block is skipped whole: its masked run would leave every
+    // state as it is, and what it passes on reaches only lanes equally idle.
+    const bool front = !Masked || i < n + kMixDelay;
+    const bool middle = !Masked || i >= kF2Delays[0];
+    const bool tail = !Masked || (i >= kTDelays[0] && i < n + kTDelays[7]);
 
-    // {x, x, a, DriveA/CleanA high-pass} of two iterations ago.
-    const Lanes<4> f1In = frontIn(x, f1o2);
-    const Lanes<4> f1Out = f1.RunAll<Masked>(f1In, kF1Delays, i, n);
+    double m = 0.0, lowerIn = 0.0, backIn = 0.0;
+    if (front) {
+      double x = 0.0;
+      if (!Masked || i < n) x = io.Input(i);
+      // {x, x, a, DriveA/CleanA high-pass} of two iterations ago.
+      const Lanes<4> f1In = frontIn(x, f1o2);
+      const Lanes<4> f1Out = f1.RunAll<Masked>(f1In, kF1Delays, i, n);
+      m = glue.Mix(f2o2) * levelGain;
+      lowerIn = glue.template Step<Masked>(*this, i, n, backIn);
+      f1o4 = f1o3;
+      f1o3 = f1o2;
+      f1o2 = f1o1;
+      f1o1 = f1Out;
+    }
 
-    const double m = glue.Mix(f2o2) * levelGain;
+    Lanes<4> f2Out = {};
+    if (middle) {
+      const Lanes<4> f2In = {{Lanes<4>::V{lowerIn, backIn, to2[7], f2o2[2]}}};
+      f2Out = f2.RunAll<Masked>(f2In, kF2Delays, i, n);
+    }
 
-    double backIn;
-    const double lowerIn = glue.template Step<Masked>(*this, i, n, backIn);
-    const Lanes<4> f2In = {{Lanes<4>::V{lowerIn, backIn, to2[7], f2o2[2]}}};
-    const Lanes<4> f2Out = f2.RunAll<Masked>(f2In, kF2Delays, i, n);
-
-    // Each T lane takes the one below it from two iterations ago; the lowest
-    // takes m.
-    Lanes<8> tIn;
-    tIn.p[0] = shiftIn(splat<V8n>(m2), to2.p[0]);
+    Lanes<8> tOut = {};
+    if (tail) {
+      // Each T lane takes the one below it from two iterations ago; the
+      // lowest takes m.
+      Lanes<8> tIn;
+      tIn.p[0] = shiftIn(splat<V8n>(m2), to2.p[0]);
 #pragma GCC unroll 4
-    for (int q = 1; q < Lanes<8>::P; ++q) tIn.p[q] = shiftIn(to2.p[q - 1], to2.p[q]);
-    const Lanes<8> tOut = t.RunAll<Masked>(tIn, kTDelays, i, n);
+      for (int q = 1; q < Lanes<8>::P; ++q) tIn.p[q] = shiftIn(to2.p[q - 1], to2.p[q]);
+      tOut = t.RunAll<Masked>(tIn, kTDelays, i, n);
+    }
 
     if (!Masked || activeAt(i, kOutputDelay, n)) io.Output(i - kOutputDelay, f2Out[3]);
 
-    f1o4 = f1o3;
-    f1o3 = f1o2;
-    f1o2 = f1o1;
-    f1o1 = f1Out;
     f2o2 = f2o1;
     f2o1 = f2Out;
     to2 = to1;
