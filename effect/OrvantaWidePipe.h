@@ -25,9 +25,9 @@
 //   F2 = {2, back, 17, 18}                    delays {6, 6, 26, 28}
 //   T  = {8, 10, 11, 12, 13, 14, 15, 16}      delays {10, 12, ..., 24}
 // front/mid/back are 3/4/5 (DriveA) on Dirty and 19/20/21 (CleanA) on Clean.
-// The one-poles between F1 and F2 run on two-lane vectors and Dirty's four
-// clippers on one four-lane vector, at delays 2 to 7; the level-scaled sum
-// feeding T is formed at delay 8.
+// The one-poles and clippers between F1 and F2 run on two- and four-lane
+// vectors at delays 2 to 7; the level-scaled sum feeding T is formed at
+// delay 8.
 
 #include "effect/AuDSP.h"
 #include "effect/OrvantaKernel.h"
@@ -392,7 +392,7 @@ struct DirtyGlue {
 
   double lp1o1 = 0.0;         // LP 1 of a, delay 2
   V2 hpo1 = {};               // HP 0 of t1 | HP 1, delay 3
-  V4 co1 = {}, co2 = {};      // the clippers
+  V4 co1 = {}, co2 = {};      // the clippers, one and two iterations ago
   double lp0o1 = 0.0;         // TubeScreamerA low-pass, delay 5
   V4 lowo1 = {};              // LP 2 | HP 2 in the top lanes, delay 7
 
