@@ -437,7 +437,9 @@ struct DirtyGlue {
 // TubeScreamerC on slots 1 and 2 around one-poles 0.
 struct CleanGlue {
   static constexpr int kFront = 19, kMid = 20, kBack = 21;
-  static constexpr bool kPairedSteps = false;
+  // With sixteen registers (AVX2) two frames of Clean spill more than the
+  // saved copies are worth.
+  static constexpr bool kPairedSteps = kNativeLanes == 8;
 
   // Scalar one-poles: at this size a pair costs more than it saves.
   OnePoleScalar hp0, lp0;
@@ -486,7 +488,7 @@ template <class Glue> WIDE_INLINE void runWidePipe(AuDSP& d, const OrvantaBlock&
   int i = 0;
   for (; i < steadyBegin; ++i) pipe.template Step<true>(io, i);
   // Two frames per pass let the history registers swap roles instead of
-  // being copied; Clean's shorter loop gains nothing from it.
+  // being copied.
   if constexpr (Glue::kPairedSteps)
     for (; i + 2 <= steadyEnd; i += 2) {
       pipe.template Step<false>(io, i);
