@@ -377,7 +377,6 @@ template <class Glue> struct WidePipe {
 // 1 and 2 around one-poles 0; TubeScreamerB on one-poles 1 and 2.
 struct DirtyGlue {
   static constexpr int kFront = 3, kMid = 4, kBack = 5;
-  static constexpr bool kPairedSteps = true;
 
   // LP 1 (TubeScreamerB) | LP 0 (TubeScreamerA) | LP 2 | HP 2: the last two
   // split TubeScreamerB's output, which nothing in the register feeds.
@@ -437,9 +436,6 @@ struct DirtyGlue {
 // TubeScreamerC on slots 1 and 2 around one-poles 0.
 struct CleanGlue {
   static constexpr int kFront = 19, kMid = 20, kBack = 21;
-  // With sixteen registers (AVX2) two frames of Clean spill more than the
-  // saved copies are worth.
-  static constexpr bool kPairedSteps = kNativeLanes == 8;
 
   // Scalar one-poles: at this size a pair costs more than it saves.
   OnePoleScalar hp0, lp0;
@@ -488,8 +484,9 @@ template <class Glue> WIDE_INLINE void runWidePipe(AuDSP& d, const OrvantaBlock&
   int i = 0;
   for (; i < steadyBegin; ++i) pipe.template Step<true>(io, i);
   // Two frames per pass let the history registers swap roles instead of
-  // being copied.
-  if constexpr (Glue::kPairedSteps)
+  // being copied. AVX2's sixteen registers cannot hold two frames' values:
+  // the spills cost more than the copies saved.
+  if constexpr (kNativeLanes == 8)
     for (; i + 2 <= steadyEnd; i += 2) {
       pipe.template Step<false>(io, i);
       pipe.template Step<false>(io, i + 1);
