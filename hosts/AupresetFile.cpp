@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 
 namespace {
 
@@ -43,19 +42,6 @@ bool CodeFor(CFDictionaryRef dict, const char* key, UInt32* code)
   return true;
 }
 
-// libplist reads an XML document whose closing tags are cut off, or that
-// goes on after them, as if it were whole; a state file in either shape was
-// damaged, and what it holds cannot be trusted.
-bool XmlEndsWithItsRoot(const std::vector<UInt8>& bytes)
-{
-  std::string_view text((const char*)bytes.data(), bytes.size());
-  const size_t start = text.find_first_not_of(" \t\r\n");
-  if (start == std::string_view::npos || text[start] != '<') return true;
-  const size_t last = text.find_last_not_of(" \t\r\n");
-  constexpr std::string_view kClose = "</plist>";
-  return last + 1 >= kClose.size() && text.substr(last + 1 - kClose.size(), kClose.size()) == kClose;
-}
-
 }  // namespace
 
 bool ReadAupreset(const std::string& path, CFDictionaryRef* state, std::string* error)
@@ -84,16 +70,28 @@ bool ReadAupreset(const std::string& path, CFDictionaryRef* state, std::string* 
   fclose(f);
   if (!ok) return Fail(error, "cannot read state file " + path);
 
-  if (!XmlEndsWithItsRoot(bytes))
-    return Fail(error, path + " is not a saved state: its property list is cut short or followed by other bytes");
   CFDataRef data = CFDataCreate(kCFAllocatorDefault, bytes.data(), (CFIndex)bytes.size());
+  CFErrorRef parseError = nullptr;
   CFPropertyListRef plist =
-    data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, nullptr) : nullptr;
+    data ? CFPropertyListCreateWithData(kCFAllocatorDefault, data, kCFPropertyListImmutable, nullptr, &parseError)
+         : nullptr;
   if (data) CFRelease(data);
   if (!plist || CFGetTypeID(plist) != CFDictionaryGetTypeID())
   {
     if (plist) CFRelease(plist);
-    return Fail(error, path + " is not a saved state: expected a property-list dictionary (.aupreset)");
+    // The reader's own words say what is wrong with a damaged document.
+    std::string why;
+    if (parseError)
+    {
+      CFStringRef description = CFErrorCopyDescription(parseError);
+      if (description)
+      {
+        why = " (" + StringFromCF(description) + ")";
+        CFRelease(description);
+      }
+      CFRelease(parseError);
+    }
+    return Fail(error, path + " is not a saved state: expected a property-list dictionary (.aupreset)" + why);
   }
   *state = (CFDictionaryRef)plist;
   return true;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-// Reads and parses FILE (XML or binary property list); an XML document must
-// end where its root element closes. The caller releases the dictionary.
+// Reads and parses FILE (XML or binary property list); a damaged document is
+// refused with the reader's reason. The caller releases the dictionary.
 bool ReadAupreset(const std::string& path, CFDictionaryRef* state, std::string* error);
 
 // Whether the dictionary is a state of the component `desc`: the identity

@@ -17,6 +17,25 @@ bool Fail(std::string* error, std::string text)
   return false;
 }
 
+// A global Float64 property; 0 when the unit does not give it.
+double GlobalFloat64(AudioUnit unit, AudioUnitPropertyID property)
+{
+  Float64 v = 0;
+  UInt32 size = sizeof(v);
+  return AudioUnitGetProperty(unit, property, kAudioUnitScope_Global, 0, &v, &size) ? 0.0 : v;
+}
+
+// The exact name first, then the name in any letter case.
+template <typename T>
+const T* FindNamed(const std::vector<T>& items, const std::string& name)
+{
+  for (const T& item : items)
+    if (item.name == name) return &item;
+  for (const T& item : items)
+    if (strcasecmp(item.name.c_str(), name.c_str()) == 0) return &item;
+  return nullptr;
+}
+
 }  // namespace
 
 std::string TextFromCode(OSType code)
@@ -175,41 +194,27 @@ std::vector<AUChannelInfo> HostUnit::ChannelConfigurations() const
 
 double HostUnit::LatencySeconds() const
 {
-  Float64 v = 0;
-  UInt32 size = sizeof(v);
-  return AudioUnitGetProperty(mUnit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &v, &size) ? 0.0 : v;
+  return GlobalFloat64(mUnit, kAudioUnitProperty_Latency);
 }
 
 double HostUnit::TailSeconds() const
 {
-  Float64 v = 0;
-  UInt32 size = sizeof(v);
-  return AudioUnitGetProperty(mUnit, kAudioUnitProperty_TailTime, kAudioUnitScope_Global, 0, &v, &size) ? 0.0 : v;
+  return GlobalFloat64(mUnit, kAudioUnitProperty_TailTime);
 }
 
 double HostUnit::SampleRate() const
 {
-  Float64 v = 0;
-  UInt32 size = sizeof(v);
-  return AudioUnitGetProperty(mUnit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &v, &size) ? 0.0 : v;
+  return GlobalFloat64(mUnit, kAudioUnitProperty_SampleRate);
 }
 
 const HostParameter* HostUnit::FindParameter(const std::string& name) const
 {
-  for (const HostParameter& p : mParams)
-    if (p.name == name) return &p;
-  for (const HostParameter& p : mParams)
-    if (strcasecmp(p.name.c_str(), name.c_str()) == 0) return &p;
-  return nullptr;
+  return FindNamed(mParams, name);
 }
 
 const HostPreset* HostUnit::FindPreset(const std::string& name) const
 {
-  for (const HostPreset& p : mPresets)
-    if (p.name == name) return &p;
-  for (const HostPreset& p : mPresets)
-    if (strcasecmp(p.name.c_str(), name.c_str()) == 0) return &p;
-  return nullptr;
+  return FindNamed(mPresets, name);
 }
 
 bool HostUnit::GetParameter(const HostParameter& p, float* value) const

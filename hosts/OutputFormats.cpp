@@ -14,23 +14,13 @@ std::string Lower(std::string s)
   return s;
 }
 
-// Probed at two channels, as the host writes.
-bool Writable(int format)
-{
-  SF_INFO probe{};
-  probe.samplerate = 48000;
-  probe.channels = 2;
-  probe.format = format;
-  return sf_format_check(&probe) != 0;
-}
-
 // Best first: 32-bit float keeps everything, then the widest integers, then
 // each lossy format's own coding.
 int BestSubtype(int major)
 {
   for (int sub : {SF_FORMAT_FLOAT, SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_ALAC_24, SF_FORMAT_VORBIS,
                   SF_FORMAT_MPEG_LAYER_III})
-    if (Writable(major | sub)) return major | sub;
+    if (CanWriteFormat(major | sub)) return major | sub;
   return 0;
 }
 
@@ -38,7 +28,7 @@ std::vector<OutputFormat> BuildFormats()
 {
   std::vector<OutputFormat> formats;
   auto add = [&](const std::string& name, int format) {
-    if (!format || !Writable(format)) return;
+    if (!format || !CanWriteFormat(format)) return;
     for (const OutputFormat& f : formats)
       if (f.name == name) return;
     formats.push_back(OutputFormat{name, format});
@@ -68,6 +58,15 @@ std::vector<OutputFormat> BuildFormats()
 }
 
 }  // namespace
+
+bool CanWriteFormat(int format)
+{
+  SF_INFO probe{};
+  probe.samplerate = 48000;
+  probe.channels = 2;
+  probe.format = format;
+  return sf_format_check(&probe) != 0;
+}
 
 bool OutputFormat::HoldsFloat() const
 {

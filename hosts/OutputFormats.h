@@ -15,6 +15,10 @@ struct OutputFormat
   bool HoldsFloat() const;
 };
 
+// Whether this machine's libsndfile writes `format` (SF_FORMAT_* major |
+// subtype); probed at two channels, as the host writes.
+bool CanWriteFormat(int format);
+
 // Every writable format, sorted by name. Built once.
 const std::vector<OutputFormat>& WritableFormats();
 

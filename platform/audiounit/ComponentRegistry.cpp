@@ -2,7 +2,6 @@
 
 #include "audiounit/ComponentBundle.h"
 #include "audiounit/ComponentCall.h"
-#include "audiounit/NativeSharedObject.h"
 
 #include <AudioUnit/AudioComponent.h>
 
@@ -54,23 +53,6 @@ bool CanonicalPath(const char* path, std::string* out) {
 bool IsDirectory(const std::string& path) {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-// Only a complete shared object of this machine's kind reaches the loader:
-// an executable that is already loaded is not read again.
-bool LoadableExecutable(CFBundleRef bundle) {
-    if (CFBundleIsExecutableLoaded(bundle)) {
-        return true;
-    }
-    CFURLRef url = CFBundleCopyExecutableURL(bundle);
-    if (url == nullptr) {
-        return false;
-    }
-    char path[PATH_MAX];
-    bool ok = CFURLGetFileSystemRepresentation(url, true, reinterpret_cast<UInt8*>(path), sizeof path) &&
-              IsCompleteNativeSharedObject(path);
-    CFRelease(url);
-    return ok;
 }
 
 std::vector<std::string> SearchDirectories() {
@@ -347,8 +329,9 @@ OSStatus ComponentRegistry::LoadEntry(ComponentRecord* component, ComponentRouti
     }
     OSStatus status = noErr;
     void* address = nullptr;
-    if (component->bundle == nullptr || !LoadableExecutable(component->bundle) ||
-        !CFBundleLoadExecutable(component->bundle)) {
+    // Loading refuses an executable that is not a complete shared object of
+    // this machine's kind, so a damaged bundle fails here instead of faulting.
+    if (component->bundle == nullptr || !CFBundleLoadExecutable(component->bundle)) {
         status = componentDllLoadErr;
     } else {
         CFStringRef symbol = CFStringCreateWithCString(kCFAllocatorDefault, component->factoryFunction.c_str(),

@@ -2,6 +2,7 @@
 // Contents/MacOS/ and resources under Contents/Resources/. Bundles are unique
 // per directory; a process-wide registry finds them by path and identifier.
 #include "corefoundation/CFInternal.h"
+#include "corefoundation/NativeSharedObject.h"
 
 #include <CoreFoundation/OrvantaCFTesting.h>
 
@@ -597,6 +598,11 @@ Boolean CFBundleLoadExecutable(CFBundleRef bundle) {
         return true;
     std::string file = b->executablePath.empty() ? executableFile(b) : std::string();
     if (b->executablePath.empty() && file.empty())
+        return false;
+    // A damaged file would be mapped and then fault (SIGBUS) on its first
+    // missing page, so only a complete one reaches the loader; code the
+    // process already mapped is not read again.
+    if (!file.empty() && !b->mappedByOthers && !IsCompleteNativeSharedObject(file))
         return false;
     void* handle = dlopen(file.empty() ? nullptr : file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)

@@ -200,7 +200,8 @@ CF_PRIVATE bool isPropertyListObject(CFTypeRef cf, int depth);
 constexpr int kMaxPropertyListDepth = 256;
 
 // Whether untrusted bytes may be handed to libplist (see CFPropertyListGuard.cpp).
-CF_PRIVATE bool xmlPropertyListIsSafe(const UInt8* bytes, CFIndex length);
+// The XML check gives null for a well-formed document, else why it is refused.
+CF_PRIVATE const char* xmlPropertyListFault(const UInt8* bytes, CFIndex length);
 CF_PRIVATE bool binaryPropertyListIsSafe(const UInt8* bytes, CFIndex length);
 
 } // namespace cf

@@ -417,8 +417,8 @@ CFPropertyListRef CFPropertyListCreateWithData(CFAllocatorRef allocator, CFDataR
         plist_from_bin(reinterpret_cast<const char*>(bytes), static_cast<uint32_t>(length), &root);
     } else if (looksLikeXML(bytes, length)) {
         found = kCFPropertyListXMLFormat_v1_0;
-        if (!xmlPropertyListIsSafe(bytes, length)) {
-            setError(error, kCFPropertyListReadCorruptError, "The XML property list is damaged or too deeply nested");
+        if (const char* fault = xmlPropertyListFault(bytes, length)) {
+            setError(error, kCFPropertyListReadCorruptError, fault);
             return nullptr;
         }
         plist_from_xml(reinterpret_cast<const char*>(bytes), static_cast<uint32_t>(length), &root);

@@ -3,8 +3,10 @@
 // freeing, so a deeply nested document overflows the stack; a binary document
 // can also share one object many times (which libplist copies out in full)
 // or refer to itself. Its XML reader also accepts numbers and dates that
-// overflow or carry trailing junk and silently yields a different value.
-// These scans refuse all of that without building anything.
+// overflow or carry trailing junk and silently yields a different value, and
+// takes a document whose closing tags are cut off, or that goes on after its
+// root element, as if it were whole. These scans refuse all of that without
+// building anything.
 #include "corefoundation/CFInternal.h"
 
 #include <charconv>
@@ -233,78 +235,170 @@ bool referencesNul(const UInt8* bytes, const UInt8* end) {
     return false;
 }
 
-bool xmlPropertyListIsSafe(const UInt8* bytes, CFIndex length) {
+namespace {
+
+constexpr const char* kXmlCutShort = "The XML property list is cut short: an element or markup is never closed";
+constexpr const char* kXmlTrailing = "The XML property list is followed by other bytes after its root element";
+constexpr const char* kXmlMismatch = "The XML property list is damaged: a closing tag does not match its element";
+constexpr const char* kXmlUnsafe = "The XML property list is damaged or too deeply nested";
+
+// Markup read past whole: comments and processing instructions, which may
+// also stand outside the root element, and character data, which may not.
+struct SkippedSection {
+    const char* open;
+    const char* close;
+    bool outsideRoot;
+};
+constexpr SkippedSection kSkippedSections[] = {
+    {"<!--", "-->", true}, {"<?", "?>", true}, {"<![CDATA[", "]]>", false}};
+
+bool isSpace(UInt8 c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The '>' ending the tag that opens at `p`; a '>' inside a quoted attribute
+// value does not count.
+const UInt8* tagEnd(const UInt8* p, const UInt8* end) {
+    UInt8 quote = 0;
+    for (; p < end; ++p) {
+        if (quote) {
+            if (*p == quote)
+                quote = 0;
+        } else if (*p == '"' || *p == '\'') {
+            quote = *p;
+        } else if (*p == '>') {
+            return p;
+        }
+    }
+    return nullptr;
+}
+
+// The end of a document type declaration, past its internal subset if any.
+const UInt8* doctypeEnd(const UInt8* p, const UInt8* end) {
+    const UInt8* close = tagEnd(p, end);
+    const UInt8* subset = static_cast<const UInt8*>(memchr(p, '[', static_cast<size_t>(end - p)));
+    if (!subset || (close && close < subset))
+        return close;
+    const UInt8* subsetEnd = findText(subset, end, "]");
+    return subsetEnd ? tagEnd(subsetEnd, end) : nullptr;
+}
+
+} // namespace
+
+const char* xmlPropertyListFault(const UInt8* bytes, CFIndex length) {
     if (memchr(bytes, 0, static_cast<size_t>(length)) || referencesNul(bytes, bytes + length))
-        return false;
-    // Open containers; for a dictionary, whether a key still awaits its value.
-    struct Container {
+        return kXmlUnsafe;
+    // Every open element, so each closing tag can be matched to its own; for
+    // a dictionary, whether a key still awaits its value.
+    struct Element {
+        std::string_view name;
         bool dictionary;
         bool awaitingValue;
     };
-    std::vector<Container> open;
+    std::vector<Element> open;
+    int containers = 0;
+    bool rootSeen = false;
     const UInt8* p = bytes;
     const UInt8* end = bytes + length;
-    while ((p = static_cast<const UInt8*>(memchr(p, '<', static_cast<size_t>(end - p)))) != nullptr) {
-        if (startsWith(p, end, "<!--")) {
-            const UInt8* close = findText(p + 4, end, "-->");
+    if (length >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+        p += 3;
+    while (p < end) {
+        const UInt8* lt = static_cast<const UInt8*>(memchr(p, '<', static_cast<size_t>(end - p)));
+        // Outside the root element only white space may stand between markup.
+        if (open.empty()) {
+            for (const UInt8* q = p; q < (lt ? lt : end); ++q) {
+                if (!isSpace(*q))
+                    return rootSeen ? kXmlTrailing : kXmlUnsafe;
+            }
+        }
+        if (!lt)
+            break;
+        p = lt;
+        const SkippedSection* section = nullptr;
+        for (const SkippedSection& s : kSkippedSections) {
+            if (startsWith(p, end, s.open)) {
+                section = &s;
+                break;
+            }
+        }
+        if (section) {
+            if (open.empty() && !section->outsideRoot)
+                return rootSeen ? kXmlTrailing : kXmlUnsafe;
+            const UInt8* close = findText(p + strlen(section->open), end, section->close);
             if (!close)
-                return false;
-            p = close + 3;
+                return kXmlCutShort;
+            p = close + strlen(section->close);
             continue;
         }
-        if (startsWith(p, end, "<![CDATA[")) {
-            const UInt8* close = findText(p + 9, end, "]]>");
+        if (startsWith(p, end, "<!DOCTYPE")) {
+            if (rootSeen)
+                return kXmlTrailing;
+            const UInt8* close = doctypeEnd(p + 9, end);
             if (!close)
-                return false;
-            p = close + 3;
+                return kXmlCutShort;
+            p = close + 1;
             continue;
         }
-        const UInt8* close = static_cast<const UInt8*>(memchr(p, '>', static_cast<size_t>(end - p)));
+        const UInt8* close = tagEnd(p + 1, end);
         if (!close)
-            return false;
-        bool closing = p + 1 < end && p[1] == '/';
+            return kXmlCutShort;
+        bool closing = p[1] == '/';
         const UInt8* nameStart = p + (closing ? 2 : 1);
         const UInt8* nameEnd = nameStart;
-        while (nameEnd < close && *nameEnd != ' ' && *nameEnd != '/' && *nameEnd != '\t' && *nameEnd != '\r' &&
-               *nameEnd != '\n')
+        while (nameEnd < close && !isSpace(*nameEnd) && *nameEnd != '/')
             ++nameEnd;
         std::string_view name(reinterpret_cast<const char*>(nameStart), static_cast<size_t>(nameEnd - nameStart));
-        bool selfClosing = close[-1] == '/';
+        if (name.empty() || name[0] == '!')
+            return kXmlUnsafe;
+        bool selfClosing = !closing && close[-1] == '/';
         bool container = name == "array" || name == "dict";
         p = close + 1;
         if (closing) {
-            if (container) {
-                if (open.empty() || open.back().dictionary != (name == "dict") || open.back().awaitingValue)
-                    return false;
-                open.pop_back();
+            for (const UInt8* q = nameEnd; q < close; ++q) {
+                if (!isSpace(*q))
+                    return kXmlMismatch;
             }
+            if (open.empty())
+                return kXmlTrailing;
+            if (open.back().name != name)
+                return kXmlMismatch;
+            if (open.back().dictionary && open.back().awaitingValue)
+                return kXmlUnsafe;
+            containers -= container;
+            open.pop_back();
             continue;
         }
+        if (open.empty() && rootSeen)
+            return kXmlTrailing;
+        rootSeen = true;
         bool isKey = name == "key";
         bool isValue = container || name == "string" || name == "integer" || name == "real" || name == "date" ||
                        name == "data" || name == "true" || name == "false";
         if (!open.empty() && open.back().dictionary && (isKey || isValue)) {
-            Container& dict = open.back();
+            Element& dict = open.back();
             if (isKey == dict.awaitingValue)
-                return false; // two keys in a row, or a value without its key
+                return kXmlUnsafe; // two keys in a row, or a value without its key
             dict.awaitingValue = isKey;
         }
-        if (container && !selfClosing) {
-            if (open.size() >= static_cast<size_t>(kMaxPropertyListDepth))
-                return false;
-            open.push_back({name == "dict", false});
-        } else if (!selfClosing && (name == "integer" || name == "real" || name == "date")) {
+        if (selfClosing)
+            continue;
+        if (container && ++containers > kMaxPropertyListDepth)
+            return kXmlUnsafe;
+        open.push_back({name, name == "dict", false});
+        if (name == "integer" || name == "real" || name == "date") {
             const UInt8* textEnd = static_cast<const UInt8*>(memchr(p, '<', static_cast<size_t>(end - p)));
             if (!textEnd)
-                return false;
+                return kXmlCutShort;
             std::string_view text(reinterpret_cast<const char*>(p), static_cast<size_t>(textEnd - p));
             bool valid = name == "integer" ? validInteger(text) : name == "real" ? validReal(text) : validDate(text);
             if (!valid)
-                return false;
+                return kXmlUnsafe;
             p = textEnd;
         }
     }
-    return true;
+    if (!open.empty())
+        return kXmlCutShort;
+    return rootSeen ? nullptr : kXmlUnsafe;
 }
 
 bool binaryPropertyListIsSafe(const UInt8* bytes, CFIndex length) {

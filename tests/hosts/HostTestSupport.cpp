@@ -217,4 +217,16 @@ bool Exists(const std::string& path)
   return lstat(path.c_str(), &st) == 0;
 }
 
+void RenderHostTest::SetUp()
+{
+  ASSERT_TRUE(Exists(RenderTool())) << RenderTool() << " was not built";
+}
+
+std::string RenderHostTest::WriteSignal(const std::string& name, int rate, int channels, double seconds)
+{
+  const std::string path = dir / name;
+  EXPECT_TRUE(WriteAudio(path, TestSignal(rate, channels, seconds))) << path;
+  return path;
+}
+
 }  // namespace hosttest

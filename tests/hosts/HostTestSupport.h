@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
 
@@ -66,6 +68,20 @@ bool ReadAudio(const std::string& path, Audio* audio);
 // Largest sample difference (infinite when the lengths differ), and peak.
 float MaxDifference(const Audio& a, const Audio& b);
 float Peak(const Audio& a);
+
+// Base of the fixtures that run orvanta-render on files in a fresh folder:
+// the built component is found and the program is there.
+class RenderHostTest : public ::testing::Test
+{
+protected:
+  static void SetUpTestSuite() { UseBuiltComponent(); }
+  void SetUp() override;
+
+  // A test signal written into `dir` as `name`; its path.
+  std::string WriteSignal(const std::string& name, int rate, int channels, double seconds);
+
+  TempDir dir;
+};
 
 std::string ReadText(const std::string& path);
 bool WriteText(const std::string& path, const std::string& text);

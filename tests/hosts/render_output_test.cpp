@@ -3,6 +3,7 @@
 // case is checked against a plain render into a regular float WAV.
 
 #include "HostTestSupport.h"
+#include "hosts/OutputFormats.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -21,16 +22,14 @@ using namespace hosttest;
 
 namespace {
 
-class RenderOutputTest : public ::testing::Test
+class RenderOutputTest : public RenderHostTest
 {
 protected:
-  static void SetUpTestSuite() { UseBuiltComponent(); }
-
   void SetUp() override
   {
-    ASSERT_TRUE(Exists(RenderTool())) << RenderTool() << " was not built";
-    in = dir / "in.wav";
-    ASSERT_TRUE(WriteAudio(in, TestSignal(48000, 1, 0.25)));
+    RenderHostTest::SetUp();
+    if (HasFatalFailure()) return;
+    in = WriteSignal("in.wav", 48000, 1, 0.25);
     const RunResult r = Render({"--quiet", in, dir / "ref.wav"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ASSERT_TRUE(ReadAudio(dir / "ref.wav", &reference));
@@ -56,19 +55,10 @@ protected:
     return info.format;
   }
 
-  TempDir dir, scratch;
+  TempDir scratch;
   std::string in;
   Audio reference;
 };
-
-bool CanWrite(int format)
-{
-  SF_INFO info{};
-  info.samplerate = 48000;
-  info.channels = 2;
-  info.format = format;
-  return sf_format_check(&info) != 0;
-}
 
 }  // namespace
 
@@ -242,7 +232,7 @@ TEST_F(RenderOutputTest, LossyExtensionsWriteTheirOwnFormat)
   for (const Case& c : {Case{"out.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III},
                         Case{"out.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS}, Case{"out.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS}})
   {
-    if (!CanWrite(c.format)) continue;
+    if (!CanWriteFormat(c.format)) continue;
     const RunResult r = Render({"--quiet", in, dir / c.name});
     ASSERT_EQ(r.exitCode, 0) << c.name << ": " << r.err;
     EXPECT_EQ(MajorFormat(dir / c.name), c.format) << c.name;

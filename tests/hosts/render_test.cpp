@@ -20,18 +20,14 @@ using namespace hosttest;
 
 namespace {
 
-class RenderTest : public ::testing::Test
+class RenderTest : public RenderHostTest
 {
 protected:
-  static void SetUpTestSuite() { UseBuiltComponent(); }
-
   void SetUp() override
   {
-    ASSERT_TRUE(Exists(RenderTool())) << RenderTool() << " was not built";
-    mono = dir / "mono.wav";
-    stereo = dir / "stereo.wav";
-    ASSERT_TRUE(WriteAudio(mono, TestSignal(48000, 1, 0.5)));
-    ASSERT_TRUE(WriteAudio(stereo, TestSignal(44100, 2, 0.5)));
+    RenderHostTest::SetUp();
+    mono = WriteSignal("mono.wav", 48000, 1, 0.5);
+    stereo = WriteSignal("stereo.wav", 44100, 2, 0.5);
   }
 
   // Renders and reads the result back; fails the test when either goes wrong.
@@ -57,7 +53,6 @@ protected:
     EXPECT_TRUE(r.out.empty()) << r.out;
   }
 
-  TempDir dir;
   std::string mono, stereo;
 };
 

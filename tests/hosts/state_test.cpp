@@ -13,15 +13,13 @@ using namespace hosttest;
 
 namespace {
 
-class StateTest : public ::testing::Test
+class StateTest : public RenderHostTest
 {
 protected:
-  static void SetUpTestSuite() { UseBuiltComponent(); }
-
   void SetUp() override
   {
-    in = dir / "in.wav";
-    ASSERT_TRUE(WriteAudio(in, TestSignal(48000, 1, 0.3)));
+    RenderHostTest::SetUp();
+    in = WriteSignal("in.wav", 48000, 1, 0.3);
   }
 
   std::string RenderBytes(std::vector<std::string> args, const std::string& name)
@@ -33,7 +31,6 @@ protected:
     return ReadText(dir / name);
   }
 
-  TempDir dir;
   std::string in;
 };
 

@@ -6,6 +6,7 @@
 #include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -192,6 +193,26 @@ TEST_F(CFBundleTest, LoadsCodeAndFindsSymbols) {
         EXPECT_EQ(CFBundleGetBundleWithIdentifier(id), bundle);
     }
     Rebaseline();
+}
+
+// Catches loading that hands a truncated executable to the loader: its
+// missing pages would fault (SIGBUS) when first touched, killing the host.
+TEST_F(CFBundleTest, TruncatedExecutableIsRefusedNotMapped) {
+    fs::path library = SomeSharedLibrary();
+    if (library.empty())
+        GTEST_SKIP() << "no shared library to stand in for bundle code";
+    const fs::path executable = mBundle / "Contents/MacOS/Orvanta";
+    fs::copy_file(library, executable, fs::copy_options::overwrite_existing);
+    fs::resize_file(executable, fs::file_size(executable) / 2);
+    CFOwned<CFURLRef> url(DirectoryURL(mBundle));
+    CFOwned<CFBundleRef> bundle(CFBundleCreate(nullptr, url));
+    ASSERT_NE(bundle.get(), nullptr);
+    EXPECT_FALSE(CFBundleLoadExecutable(bundle));
+    EXPECT_FALSE(CFBundleIsExecutableLoaded(bundle));
+    EXPECT_EQ(CFBundleGetFunctionPointerForName(bundle, CFSTR("zlibVersion")), nullptr);
+    std::ifstream maps("/proc/self/maps");
+    const std::string mapped((std::istreambuf_iterator<char>(maps)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(mapped.find(executable.string()), std::string::npos) << "the damaged file reached the loader";
 }
 
 TEST_F(CFBundleTest, PluginFindsItsOwnBundleAfterTheHostLoadedIt) {

@@ -206,6 +206,40 @@ TEST_F(CFPlist, MalformedDocumentsAreRefused) {
     EXPECT_EQ(CFPropertyListCreateWithData(nullptr, ok, 9, nullptr, nullptr), nullptr) << "unknown mutability option";
 }
 
+// Catches an XML reader that takes a document whose closing tags are cut
+// off, or that goes on after its root element, as if it were whole.
+TEST_F(CFPlist, XmlThatIsNotWellFormedIsRefused) {
+    CFOwned<CFDictionaryRef> state(MakeState(700000000.0));
+    CFOwned<CFDataRef> xml(CFPropertyListCreateData(nullptr, state, kCFPropertyListXMLFormat_v1_0, 0, nullptr));
+    const std::string full(reinterpret_cast<const char*>(CFDataGetBytePtr(xml)), static_cast<size_t>(CFDataGetLength(xml)));
+    const size_t rootEnd = full.rfind("</plist>") + 8;
+    ASSERT_NE(rootEnd, std::string::npos + 8);
+    for (size_t n = 0; n < rootEnd; ++n) {
+        CFOwned<CFDataRef> cut(DataOf(full.substr(0, n)));
+        CFPropertyListRef plist = CFPropertyListCreateWithData(nullptr, cut, 0, nullptr, nullptr);
+        EXPECT_EQ(plist, nullptr) << "accepted the first " << n << " of " << rootEnd << " bytes";
+        if (plist)
+            CFRelease(plist);
+    }
+    const std::string root = full.substr(0, rootEnd);
+    for (const std::string& doc : std::vector<std::string>{root + "<key>x</key>", root + "x", root + "<plist/>",
+                                                           root + "<![CDATA[x]]>", "<plist><dict></array></plist>",
+                                                           "<plist><string>a</str></plist>"})
+        ExpectRefused(doc);
+    for (const std::string& doc : std::vector<std::string>{root, root + " \r\n\t\n", root + "\n<!-- saved by hand -->\n"}) {
+        CFOwned<CFDataRef> data(DataOf(doc));
+        CFOwned<CFPropertyListRef> back(CFPropertyListCreateWithData(nullptr, data, 0, nullptr, nullptr));
+        EXPECT_TRUE(back && CFEqual(back, state)) << doc.substr(rootEnd);
+    }
+    CFOwned<CFDataRef> cut(DataOf(full.substr(0, full.rfind("</dict>"))));
+    CFErrorRef error = nullptr;
+    EXPECT_EQ(CFPropertyListCreateWithData(nullptr, cut, 0, nullptr, &error), nullptr);
+    ASSERT_NE(error, nullptr);
+    CFOwned<CFStringRef> why(CFErrorCopyDescription(error));
+    EXPECT_NE(Utf8(why).find("cut short"), std::string::npos) << Utf8(why);
+    CFRelease(error);
+}
+
 TEST_F(CFPlist, TruncatedBinaryIsRefusedAtEveryLength) {
     CFOwned<CFDictionaryRef> state(MakeState(1.0));
     CFOwned<CFDataRef> bin(CFPropertyListCreateData(nullptr, state, kCFPropertyListBinaryFormat_v1_0, 0, nullptr));

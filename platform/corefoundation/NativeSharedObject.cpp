@@ -1,4 +1,4 @@
-#include "audiounit/NativeSharedObject.h"
+#include "corefoundation/NativeSharedObject.h"
 
 #include <elf.h>
 #include <fcntl.h>
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace orvanta_cm {
+namespace cf {
 
 namespace {
 
@@ -128,4 +128,4 @@ bool IsCompleteNativeSharedObject(const std::string& path) {
     return ok;
 }
 
-}  // namespace orvanta_cm
+}  // namespace cf

@@ -1,10 +1,10 @@
 // Whether a file can be handed to the dynamic loader without harm.
-#ifndef ORVANTA_PLATFORM_AUDIOUNIT_NATIVESHAREDOBJECT_H
-#define ORVANTA_PLATFORM_AUDIOUNIT_NATIVESHAREDOBJECT_H
+#ifndef ORVANTA_PLATFORM_COREFOUNDATION_NATIVESHAREDOBJECT_H
+#define ORVANTA_PLATFORM_COREFOUNDATION_NATIVESHAREDOBJECT_H
 
 #include <string>
 
-namespace orvanta_cm {
+namespace cf {
 
 // True when `path` is a regular file holding a complete shared object of this
 // process's kind: ELF magic, class, byte order, version and machine of this
@@ -12,9 +12,10 @@ namespace orvanta_cm {
 // and the section header table lying inside the file. The loader maps
 // segments without looking at the file's length, so a truncated executable
 // would otherwise fault (SIGBUS) when its missing pages are first touched.
+// Bundle loading asks this before the loader sees a file.
 // Any thread; reads the file's headers, allocates a little.
 bool IsCompleteNativeSharedObject(const std::string& path);
 
-}  // namespace orvanta_cm
+}  // namespace cf
 
-#endif  // ORVANTA_PLATFORM_AUDIOUNIT_NATIVESHAREDOBJECT_H
+#endif  // ORVANTA_PLATFORM_COREFOUNDATION_NATIVESHAREDOBJECT_H
