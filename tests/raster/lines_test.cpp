@@ -16,17 +16,21 @@ constexpr RAS_pixel kWhite = 0xFFFFFFFF;
 // Adds 1 to red per plot at weight 256: shows how often each pixel was drawn.
 constexpr RAS_pixel kOne = RAS_RGBA(1, 0, 0, 0);
 
-// Hand-worked pixel sets, each line drawn both ways round. Catches lines that
-// miss an end pixel, differ when drawn backwards, or take the minor step at
-// the wrong point of the slope (it changes row at the half pixel).
-TEST(Line, HandWorkedRunsIncludeBothEndsEitherWayRound)
+// Hand-worked pixel sets. Catches lines that miss an end pixel, differ when
+// drawn backwards (odd lengths are the same either way round), take the minor
+// step at the wrong point of the slope (it changes row at the half pixel), or
+// leave out the middle pixel of an even-length sloped line.
+TEST(Line, HandWorkedRunsIncludeBothEndsAndTheMiddle)
 {
   PixelSet row, col;
   for (int i = 0; i <= 9; i++) row.insert({i, 0}), col.insert({11, i + 2});
-  const struct { int x1, y1, x2, y2; PixelSet want; } cases[] = {
-      {0, 0, 9, 0, row}, {11, 2, 11, 11, col}, {0, 0, 3, 1, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}}};
+  const struct { int x1, y1, x2, y2; bool bothWays; PixelSet want; } cases[] = {
+      {0, 0, 9, 0, true, row},
+      {11, 2, 11, 11, true, col},
+      {0, 0, 3, 1, true, {{0, 0}, {1, 0}, {2, 1}, {3, 1}}},
+      {0, 0, 4, 1, false, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}}}};
   for (const auto& c : cases)
-    for (bool backwards : {false, true})
+    for (bool backwards : {false, c.bothWays})
     {
       GuardedBitmap bm(12, 12);
       if (backwards) RAS_Line(&bm, c.x2, c.y2, c.x1, c.y1, kWhite, 1.0f, RAS_MODE_COPY);

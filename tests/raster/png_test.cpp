@@ -365,8 +365,7 @@ TEST(PngLimits, OversizedHeadersAreRefusedBeforeAllocating)
     RAS_MemBitmap bm(3, 2);
     EXPECT_EQ(LoadBytes(hostile, &bm), nullptr);
     EXPECT_EQ(LoadBytes(hostile), nullptr);
-    EXPECT_EQ(bm.getWidth(), 3);
-    EXPECT_EQ(bm.getHeight(), 2);
+    EXPECT_TRUE(bm.getWidth() == 3 && bm.getHeight() == 2) << "resized before the check";
   }
 
   // The limits themselves are allowed.
