@@ -69,8 +69,10 @@ TEST(FillCircle, PixelCountMatchesTheDiscAndEachPixelIsDrawnOnce)
 }
 
 // Catches: anti-aliased coverage that does not add up to the disc (pixels
-// centres out to r + 1/2) or to the ring's length, and lopsided circles.
-TEST(FillCircle, AntiAliasedCoverageSumsToTheArea)
+// centres out to r + 1/2) or to the ring's length, lopsided circles, and the
+// filled circle's centre row ending at a differently rounded centre on its
+// right.
+TEST(FillCircle, AntiAliasedCoverageSumsToTheAreaAndTheCentreRowIsSymmetric)
 {
   for (float r : {7.0f, 12.3f, 30.6f})
   {
@@ -81,12 +83,6 @@ TEST(FillCircle, AntiAliasedCoverageSumsToTheArea)
     EXPECT_NEAR(RedSum(fill) / 255.0, area, 0.03 * area) << r;
     EXPECT_NEAR(RedSum(ring) / 255.0, 2 * M_PI * r, 0.15 * 2 * M_PI * r) << r;
   }
-}
-
-// Catches: the filled anti-aliased circle's centre row ending at a
-// differently rounded centre on its right.
-TEST(FillCircle, AntiAliasedCentreRowIsSymmetric)
-{
   GuardedBitmap bm(30, 30);
   RAS_FillCircle(&bm, 10.7f, 12.0f, 5.0f, kFull, 1.0f, RAS_MODE_ADD, true);
   for (int d = 0; d <= 7; d++) EXPECT_EQ(Red(At(bm, 11 - d, 12)), Red(At(bm, 11 + d, 12))) << d;
