@@ -21,11 +21,9 @@ struct FrameStrip
 {
   std::unique_ptr<RAS_MemBitmap> data;
   IBitmap bitmap;
-  FrameStrip(int w, int fh, int n) : data(new RAS_MemBitmap(w, fh * n, 4)), bitmap(data.get(), w, fh * n, n)
+  FrameStrip(int w, int fh, int n)
+    : data(MakeStrip(w, fh, n, [](int f, int, int) { return StripFramePixel(f); })), bitmap(data.get(), w, fh * n, n)
   {
-    for (int f = 0; f < n; ++f)
-      for (int y = 0; y < fh; ++y)
-        for (int x = 0; x < w; ++x) data->getBits()[(long)(f * fh + y) * data->getRowSpan() + x] = StripFramePixel(f + 1);
   }
 };
 
@@ -67,4 +65,12 @@ struct FurtherRig
   }
   void PaintAll() { g->Draw(nullptr); }
   RAS_pixel Pixel(int x, int y) { return g->GetPoint(x, y).ToPixel(); }
+  // The pixels of r that are not transparent black, or (with want) are want.
+  int CountPixels(const IRECT& r, const RAS_pixel* want = nullptr)
+  {
+    int n = 0;
+    for (int y = r.T; y < r.B; ++y)
+      for (int x = r.L; x < r.R; ++x) n += want ? Pixel(x, y) == *want : Pixel(x, y) != 0u;
+    return n;
+  }
 };

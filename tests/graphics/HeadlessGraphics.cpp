@@ -72,9 +72,6 @@ RAS_pixel SwitchFramePixel(int frame) { return Opaque(10, frame * 100, 200); }
 RAS_pixel AboutPixel() { return Opaque(250, 250, 5); }
 RAS_pixel BackgroundPixel(int x, int y) { return Opaque(x % 256, y % 256, 77); }
 
-namespace
-{
-// An image of w x (h * frames) whose pixels come from pixel(frame, x, y).
 RAS_MemBitmap* MakeStrip(int w, int h, int frames, const std::function<RAS_pixel(int, int, int)>& pixel)
 {
   RAS_MemBitmap* bm = new RAS_MemBitmap(w, h * frames, 4);
@@ -83,7 +80,6 @@ RAS_MemBitmap* MakeStrip(int w, int h, int frames, const std::function<RAS_pixel
       for (int x = 0; x < w; ++x) bm->getBits()[(long)(f * h + y) * bm->getRowSpan() + x] = pixel(f + 1, x, y);
   return bm;
 }
-} // namespace
 
 RAS_IBitmap* HeadlessGraphics::OSLoadBitmap(int ID, const char* name)
 {

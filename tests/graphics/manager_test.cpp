@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,48 +79,61 @@ TEST_F(AmpTest, KnobDraggedUpFourHeightsSweepsItsParameter)
   EXPECT_EQ(plug.mEvents.back(), "end 0");
 }
 
-// Catches a switch that does not alternate the Channel (Dirty = 1 at start).
-TEST_F(AmpTest, SwitchAlternatesTheChannel)
+// One gesture each, checked on what the host hears, in order. Catches:
+// a switch that does not alternate the Channel (Dirty = 1 at start); a drag
+// event at an unchanged position reaching the control, or a mouse up outside
+// every control losing the captured control's end; a double-click default
+// set without a gesture, or the mouse up after it sending an unbalanced end;
+// a capture released in mid-gesture (a menu opening, the editor closing)
+// leaving the gesture open or ending it twice; a wheel step of the wrong size
+// (0.01, or 0.001 with shift) or outside a gesture of its own.
+TEST_F(AmpTest, EachGestureIsBalancedAndReachesTheHost)
 {
-  Click(150, 50);
-  EXPECT_EQ(Param(4), 0.0);
-  Click(150, 50);
+  IMouseMod shift(false, false, true);
+  const struct
+  {
+    const char* name;
+    std::function<void()> act;
+    Events want;
+  } cases[] = {
+    {"switch", [&] { Click(150, 50); Click(150, 50); },
+     {"begin 4", "change 4 0", "end 4", "begin 4", "change 4 1", "end 4"}},
+    {"drag", [&] {
+       g->OnMouseDown(230, 40, &left);
+       g->OnMouseDrag(230, 30, &left);
+       g->OnMouseDrag(230, 30, &left);
+       g->OnMouseUp(-50, -50, &left);
+     },
+     {"begin 1", "change 1 0.569444", "end 1"}},
+    {"double click", [&] {
+       g->SetParameterFromPlug(2, 0.9, true);
+       g->OnMouseDblClick(270, 40, &left);
+       g->OnMouseUp(270, 40, &left);
+     },
+     {"begin 2", "change 2 0.5", "end 2"}},
+    {"capture released", [&] {
+       g->OnMouseDown(310, 40, &left);
+       g->ReleaseMouseCapture();
+       g->OnMouseUp(310, 40, &left);
+       g->ReleaseMouseCapture();
+     },
+     {"begin 3", "end 3"}},
+    {"wheel", [&] {
+       g->OnMouseWheel(190, 40, nullptr, 2);
+       g->OnMouseWheel(190, 40, &shift, -10);
+     },
+     {"begin 0", "change 0 0.52", "end 0", "begin 0", "change 0 0.51", "end 0"}},
+  };
+  for (const auto& c : cases)
+  {
+    plug.mEvents.clear();
+    c.act();
+    EXPECT_EQ(plug.mEvents, c.want) << c.name;
+    EXPECT_EQ(g->GetMouseCapture(), -1) << c.name;
+  }
   EXPECT_EQ(Param(4), 1.0);
-  EXPECT_EQ(plug.mEvents, (Events{"begin 4", "change 4 0", "end 4", "begin 4", "change 4 1", "end 4"}));
-}
-
-// Catches a drag event at an unchanged position reaching the control, and a
-// mouse up outside every control losing the captured control's end.
-TEST_F(AmpTest, RepeatedDragIsSwallowedAndReleaseOutsideEndsTheGesture)
-{
-  g->OnMouseDown(230, 40, &left);
-  g->OnMouseDrag(230, 30, &left);
-  g->OnMouseDrag(230, 30, &left);
-  g->OnMouseUp(-50, -50, &left);
-  EXPECT_EQ(plug.mEvents, (Events{"begin 1", "change 1 0.569444", "end 1"}));
-  EXPECT_EQ(g->GetMouseCapture(), -1);
-}
-
-// Catches a default value set by double click without a gesture around it,
-// and the mouse up that follows a double click sending an unbalanced end.
-TEST_F(AmpTest, DoubleClickToDefaultIsOneGesture)
-{
-  g->SetParameterFromPlug(2, 0.9, true);
-  g->OnMouseDblClick(270, 40, &left);
-  g->OnMouseUp(270, 40, &left);
   EXPECT_EQ(Param(2), 0.5);
-  EXPECT_EQ(plug.mEvents, (Events{"begin 2", "change 2 0.5", "end 2"}));
-}
-
-// Catches a capture released in mid-gesture (a menu opening, the editor
-// closing) leaving the host's gesture open, or ending it twice.
-TEST_F(AmpTest, ReleasingTheCaptureEndsTheGestureOnce)
-{
-  g->OnMouseDown(310, 40, &left);
-  g->ReleaseMouseCapture();
-  g->OnMouseUp(310, 40, &left);
-  g->ReleaseMouseCapture();
-  EXPECT_EQ(plug.mEvents, (Events{"begin 3", "end 3"}));
+  EXPECT_NEAR(Param(0), 0.51, 1e-12);
 }
 
 // Catches the about box reacting outside its hot spot while closed, or not
@@ -138,17 +152,6 @@ TEST_F(AmpTest, AboutBoxOpensFromItsHotSpotOnly)
   Click(100, 150);
   EXPECT_EQ(about->GetValue(), 0.0);
   EXPECT_TRUE(plug.mEvents.empty());
-}
-
-// Catches a wheel step of the wrong size (0.01, or 0.001 with shift), or
-// outside a gesture of its own.
-TEST_F(AmpTest, WheelStepIsOneHundredthInItsOwnGesture)
-{
-  IMouseMod shift(false, false, true);
-  g->OnMouseWheel(190, 40, nullptr, 2);
-  g->OnMouseWheel(190, 40, &shift, -10);
-  EXPECT_NEAR(Param(0), 0.51, 1e-12);
-  EXPECT_EQ(plug.mEvents, (Events{"begin 0", "change 0 0.52", "end 0", "begin 0", "change 0 0.51", "end 0"}));
 }
 
 // Catches Resize leaving a text entry open, a capture or mouse-over index

@@ -29,30 +29,24 @@ struct PromptTest : ::testing::Test
 } // namespace
 
 // Catches an enumerated parameter prompted by text, a wrong checked item, a
-// chosen index not taken as the value, and a menu that leaves the gesture of
-// the mouse down open or changes the value outside a gesture.
+// chosen index not taken as the value, a menu that leaves the gesture of the
+// mouse down open or changes the value outside a gesture; and a dismissed
+// menu or an index the menu does not have changing the value (or reading
+// past the items).
 TEST_F(PromptTest, EnumParameterIsChosenFromAMenu)
 {
-  g->mMenuAnswers = {0};
-  g->OnMouseDown(15, 15, &right);
-  g->OnMouseUp(15, 15, &right);
-  ASSERT_EQ(g->mMenus.size(), 1u);
-  EXPECT_EQ(g->mMenus[0].items, (std::vector<std::string>{"Clean", "Dirty"}));
-  EXPECT_EQ(g->mMenus[0].checked, (std::vector<bool>{false, true}));
-  EXPECT_EQ(g->mMenus[0].rect, IRECT(10, 10, 30, 26));
-  EXPECT_EQ(plug.GetParam(4)->Value(), 0.0);
-  EXPECT_EQ(plug.mEvents, (Events{"begin 4", "end 4", "begin 4", "change 4 0", "end 4"}));
-}
-
-// Catches a dismissed menu or a chosen index the menu does not have changing
-// the value (or reading past the items).
-TEST_F(PromptTest, DismissedOrOutOfRangeChoiceChangesNothing)
-{
-  g->mMenuAnswers = {-1, 5, -7};
+  g->mMenuAnswers = {-1, 5, -7, 0};
   for (int i = 0; i < 3; ++i) g->PromptUserInput(channel, plug.GetParam(4), channel->GetRECT());
-  EXPECT_EQ(g->mMenus.size(), 3u);
   EXPECT_EQ(plug.GetParam(4)->Value(), 1.0);
   EXPECT_TRUE(plug.mEvents.empty());
+  g->OnMouseDown(15, 15, &right);
+  g->OnMouseUp(15, 15, &right);
+  ASSERT_EQ(g->mMenus.size(), 4u);
+  EXPECT_EQ(g->mMenus[3].items, (std::vector<std::string>{"Clean", "Dirty"}));
+  EXPECT_EQ(g->mMenus[3].checked, (std::vector<bool>{false, true}));
+  EXPECT_EQ(g->mMenus[3].rect, IRECT(10, 10, 30, 26));
+  EXPECT_EQ(plug.GetParam(4)->Value(), 0.0);
+  EXPECT_EQ(plug.mEvents, (Events{"begin 4", "end 4", "begin 4", "change 4 0", "end 4"}));
 }
 
 // Catches a text box of the wrong size or place, an initial text with the
