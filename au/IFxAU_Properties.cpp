@@ -4,12 +4,26 @@
 #include "au/CFText.h"
 #include "plugin/IPlugTrace.h"
 
+#include <CoreServices/Gestalt.h>
+
 #include <climits>
 #include <cmath>
 #include <cstring>
 
 namespace
 {
+// The Cocoa view needs 10.5 or later.
+constexpr int kMinCocoaViewSystem = 0x1050;
+
+// The system version code, as the editor reports it (0x1095 for 10.9.5).
+int SystemVersionCode()
+{
+  SInt32 version = 0;
+  if (Gestalt(gestaltSystemVersion, &version) != noErr) return 0;
+  TRACE_F("GetUserOSVersion", "%x", (int)version);
+  return (int)version;
+}
+
 // Where a get request's answer goes. With data, the host's size is the capacity
 // of its buffer: an answer that does not fit is refused before anything is
 // written or created.
@@ -249,7 +263,7 @@ ComponentResult IFxAU::GetProperty(AudioUnitPropertyID propID, AudioUnitScope sc
     }
 
     case kAudioUnitProperty_CocoaUI:
-      if (!GetGUI()) return kAudioUnitErr_InvalidProperty;
+      if (!GetGUI() || SystemVersionCode() < kMinCocoaViewSystem) return kAudioUnitErr_InvalidProperty;
       ANSWER(sizeof(AudioUnitCocoaViewInfo), false);
       return GetCocoaUI((AudioUnitCocoaViewInfo*)pData);
 

@@ -3,6 +3,11 @@
 #include "effect/OrvantaIds.h"
 #include "plugin/IFxFactory.h"
 
+#if !defined(ORVANTA_WRAPPER_LV2)
+#include "graphics/graphics.h"
+#include "graphics/mac/mac.h"
+#endif
+
 Orvanta::Orvanta(IFxInstanceInfo info)
     : IFxAU(info, kNumParams, "1-1 2-2", kNumPresets, "Orvanta", "", "zerrantic", kOrvantaVersion,
             OrvantaFourCC(kOrvantaSubtype), OrvantaFourCC(kOrvantaManufacturer), 0, false, false, false, 0) {
@@ -21,9 +26,35 @@ Orvanta::Orvanta(IFxInstanceInfo info)
   // Asks for fourteen; the third slot is the last free one.
   MakeDefaultPreset("Init", 14);
 
-  // The editor is not built yet, so none is attached.
+  BuildEditor();
   Init();
 }
+
+#if defined(ORVANTA_WRAPPER_LV2)
+// LV2 hosts show their own controls for the ports: no editor.
+void Orvanta::BuildEditor() {}
+#else
+IGraphicsMac* MakeGraphics(IFxAU* plug, int w, int h, int fps) {
+  auto* graphics = new IGraphicsMac(plug, w, h, fps);
+  graphics->SetBundleID(plug->GetBundleID());
+  return graphics;
+}
+
+void Orvanta::BuildEditor() {
+  // Refresh rate 0: the editor's default of 25 frames per second.
+  IGraphics* g = MakeGraphics(this, kEditorWidth, kEditorHeight, 0);
+  g->AttachBackground(102, "resources/img/background.png");
+  IBitmap sw = g->LoadIBitmap(100, "resources/img/orvanta_switch.png", 2);
+  g->AttachControl(new ISwitchControl(this, 139, 35, kChannel, &sw));
+  // One film strip serves the four knobs, 40 pixels apart on one row.
+  IBitmap knob = g->LoadIBitmap(101, "resources/img/orvanta_knob.png", 65);
+  for (int param = kLevel; param <= kHigh; ++param)
+    g->AttachControl(new IKnobMultiControl(this, 177 + 40 * param, 29, param, &knob, kVertical, 4.0));
+  IBitmap about = g->LoadIBitmap(103, "resources/img/orvanta_about.png", 1);
+  g->AttachControl(new IBitmapOverlayControl(this, 19, 97, &about, IRECT(24, 282, 54, 312)));
+  AttachGraphics(g);
+}
+#endif
 
 void Orvanta::Init() {
   OnParamChange(kLevel);

@@ -3,11 +3,20 @@
 #include "effect/OrvantaWrapper.h"
 #include "effect/OrvantaChain.h"
 
+#if !defined(ORVANTA_WRAPPER_LV2)
+class IGraphicsMac;
+// Host UI thread; allocates: an editor of the given size and refresh rate
+// (0: the default) for the plug-in, finding its images in the plug-in's bundle.
+IGraphicsMac* MakeGraphics(IFxAU* plug, int w, int h, int fps);
+#endif
+
 // The Orvanta amp effect: five parameters, three factory presets and the amp
 // chain (OrvantaChain), wrapped as an Audio Unit.
 class Orvanta : public IFxAU {
 public:
   enum EParams { kLevel = 0, kDrive, kLow, kHigh, kChannel, kNumParams };
+  // The editor's fixed size in pixels.
+  static constexpr int kEditorWidth = 432, kEditorHeight = 357;
   // "Dirty", "Clean" and one "Init" with the defaults.
   static constexpr int kNumPresets = 3;
 
@@ -36,5 +45,9 @@ public:
   bool SetPath(OrvantaPath path);
 
 private:
+  // Host UI thread (construction); allocates: the editor with its background,
+  // channel switch, four knobs and about box, attached to the plug-in.
+  void BuildEditor();
+
   OrvantaChain mChain;
 };

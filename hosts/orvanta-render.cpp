@@ -7,6 +7,7 @@
 #include "hosts/AudioSink.h"
 #include "hosts/AupresetFile.h"
 #include "hosts/DeclaredFrames.h"
+#include "hosts/HostSettings.h"
 #include "hosts/HostUnit.h"
 #include "hosts/OutputFormats.h"
 #include "hosts/StagedFile.h"
@@ -143,32 +144,6 @@ bool ParseInt(const std::string& s, int* out)
   auto r = std::from_chars(b, e, *out);
   return r.ec == std::errc() && r.ptr == e;
 }
-
-// Locale-independent: a decimal point is a point whatever the environment says.
-bool ParseNumber(const std::string& s, double* out)
-{
-  const char* b = s.data();
-  const char* e = b + s.size();
-  if (b != e && *b == '+') ++b;
-  auto r = std::from_chars(b, e, *out, std::chars_format::general);
-  return b != e && r.ec == std::errc() && r.ptr == e && std::isfinite(*out);
-}
-
-std::string Join(const std::vector<std::string>& v)
-{
-  std::string s;
-  for (const std::string& x : v) s += (s.empty() ? "" : ", ") + x;
-  return s;
-}
-
-std::string Number(double v)
-{
-  char buf[32];
-  snprintf(buf, sizeof(buf), "%g", v);
-  return buf;
-}
-
-std::string RangeText(const HostParameter& p) { return Number(p.minValue) + " to " + Number(p.maxValue); }
 
 // Usage errors are caught before anything is opened.
 int ParseArgs(int argc, char** argv, Options* o)
@@ -348,39 +323,6 @@ int CheckDistinctFiles(const Options& o)
   return 0;
 }
 
-bool ParseValue(const HostParameter& p, const std::string& text, double* value, std::string* error)
-{
-  double v = 0;
-  if (ParseNumber(text, &v))
-  {
-    if (p.IsDiscrete() && v != std::floor(v))
-    {
-      *error = "value " + text + " for " + p.name + " must be a whole number from " + RangeText(p) +
-               (p.valueNames.empty() ? "" : " or one of: " + Join(p.valueNames));
-      return false;
-    }
-    if ((float)v < p.minValue || (float)v > p.maxValue)
-    {
-      *error = "value " + text + " for " + p.name + " is out of range (" + RangeText(p) + ")";
-      return false;
-    }
-    *value = v;
-    return true;
-  }
-  for (size_t i = 0; i < p.valueNames.size(); ++i)
-  {
-    if (strcasecmp(p.valueNames[i].c_str(), text.c_str()) != 0) continue;
-    *value = (double)i;
-    return true;
-  }
-  if (p.valueNames.empty())
-    *error = "value \"" + text + "\" for " + p.name + " is not a number (range " + RangeText(p) + ")";
-  else
-    *error = "value \"" + text + "\" for " + p.name + " is neither a number from " + RangeText(p) +
-             " nor one of: " + Join(p.valueNames);
-  return false;
-}
-
 std::string BaseNameWithoutExtension(const std::string& path)
 {
   const size_t slash = path.rfind('/');
@@ -447,11 +389,7 @@ int ApplySettings(HostUnit& unit, const Options& o, std::string* stateName)
   {
     const HostPreset* preset = unit.FindPreset(o.preset);
     if (!preset)
-    {
-      std::vector<std::string> names;
-      for (const HostPreset& p : unit.Presets()) names.push_back(p.name);
-      return UsageFail("unknown preset \"%s\"; valid presets: %s", o.preset.c_str(), Join(names).c_str());
-    }
+      return UsageFail("unknown preset \"%s\"; valid presets: %s", o.preset.c_str(), Join(PresetNames(unit)).c_str());
     if (!unit.SelectPreset(*preset, &error)) return Fail(error);
   }
   const std::vector<float> presetValues = ParameterValues(unit);
@@ -462,11 +400,8 @@ int ApplySettings(HostUnit& unit, const Options& o, std::string* stateName)
   {
     const HostParameter* p = unit.FindParameter(name);
     if (!p)
-    {
-      std::vector<std::string> names;
-      for (const HostParameter& q : unit.Parameters()) names.push_back(q.name);
-      return UsageFail("unknown parameter \"%s\"; valid parameters: %s", name.c_str(), Join(names).c_str());
-    }
+      return UsageFail("unknown parameter \"%s\"; valid parameters: %s", name.c_str(),
+                       Join(ParameterNames(unit)).c_str());
     double v = 0;
     if (!ParseValue(*p, text, &v, &error)) return UsageFail("%s", error.c_str());
     if (!unit.SetParameter(*p, v, &error)) return Fail(error);
@@ -520,38 +455,6 @@ void List(FILE* to, const HostUnit& unit)
   for (size_t i = 0; i < configs.size(); ++i)
     fprintf(to, "%s %d -> %d", i ? "," : "", (int)configs[i].inChannels, (int)configs[i].outChannels);
   fprintf(to, "\nLatency: %g s\nTail: %g s\n", unit.LatencySeconds(), unit.TailSeconds());
-}
-
-// The input side: the unit pulls each block of the file through this callback.
-struct Feed
-{
-  const float* interleaved = nullptr;  // the current block, as read from the file
-  UInt32 fileChannels = 1;
-  UInt32 frames = 0;                   // frames of the block that hold audio
-};
-
-// Called by the unit from inside AudioUnitRender, on the program's thread; no locks, no allocation.
-OSStatus FeedInput(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32 frames,
-                   AudioBufferList* io)
-{
-  const Feed* feed = (const Feed*)refCon;
-  if (!io) return kAudio_ParamError;
-  for (UInt32 b = 0; b < io->mNumberBuffers; ++b)
-  {
-    AudioBuffer& buf = io->mBuffers[b];
-    float* dst = (float*)buf.mData;
-    if (!dst || buf.mDataByteSize < frames * sizeof(float)) return kAudio_ParamError;
-    const UInt32 ch = std::min(b, feed->fileChannels - 1);
-    const UInt32 n = std::min(frames, feed->frames);
-    const float* src = feed->interleaved + ch;
-    if (feed->fileChannels == 1)
-      std::copy(src, src + n, dst);
-    else
-      for (UInt32 i = 0; i < n; ++i) dst[i] = src[(size_t)i * feed->fileChannels];
-    std::fill(dst + n, dst + frames, 0.0f);
-    buf.mDataByteSize = frames * sizeof(float);
-  }
-  return noErr;
 }
 
 // NaN and infinity have every exponent bit set; the integer test lets the
@@ -611,25 +514,6 @@ private:
   bool mDrawn = false;
   std::chrono::steady_clock::time_point mLastDraw;
 };
-
-// Hosts on the platform find components in their system folders; a build tree
-// has the bundle next to its bin/ folder, so that is searched when nothing is set.
-void DefaultComponentPath(const char* argv0)
-{
-  if (getenv("AUDIO_COMPONENT_PATH")) return;
-  char exe[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-  std::string dir;
-  if (n > 0)
-  {
-    exe[n] = 0;
-    dir = FolderOf(exe);
-  }
-  else
-    dir = FolderOf(argv0);
-  const std::string path = FolderOf(dir) + ":" + dir;
-  setenv("AUDIO_COMPONENT_PATH", path.c_str(), 0);
-}
 
 // The magnitudes' bit patterns order like the magnitudes, so the peak and
 // the count of samples beyond full scale come from integer compares; kept

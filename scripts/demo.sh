@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job, end to end: synthesise a clean guitar phrase, render it through
-# the Orvanta component with its "Dirty" and "Clean" factory presets, and say
-# where the results are. Run by `make demo` after the build; the argument is
+# the Orvanta component with its "Dirty" and "Clean" factory presets, draw the
+# component's editor as a host shows it, and say where the results are. Run by `make demo` after the build; the argument is
 # the build folder (default: build).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,7 +11,7 @@ case $build in
   *) build="$root/$build" ;;
 esac
 
-for need in "$build/bin/orvanta-phrase" "$build/bin/orvanta-render" "$build/Orvanta.component"; do
+for need in "$build/bin/orvanta-phrase" "$build/bin/orvanta-render" "$build/bin/orvanta-editor" "$build/Orvanta.component"; do
   if [ ! -e "$need" ]; then
     echo "demo: $need is missing; build first (make build, or simply make demo)" >&2
     exit 1
@@ -30,3 +30,6 @@ for preset in Dirty Clean; do
   summary=$("$build/bin/orvanta-render" --preset "$preset" "$out/phrase.wav" "$file")
   echo "demo: preset $preset -> $summary"
 done
+"$build/bin/orvanta-editor" --screenshot "$out/editor.png"
+echo "demo: the editor (432 x 357, as a host shows it): $out/editor.png"
+echo "demo: to play with the knobs while the phrase loops: $build/bin/orvanta-editor $out/phrase.wav $out/phrase-live.wav"

@@ -66,7 +66,7 @@ TEST(Orvanta, FactoryBuildsTheEffectWithItsIdentity) {
   EXPECT_TRUE(plug->LegalIO(1, 1));
   EXPECT_TRUE(plug->LegalIO(2, 2));
   EXPECT_FALSE(plug->LegalIO(1, 2));
-  EXPECT_EQ(plug->GetGUI(), nullptr);
+  EXPECT_NE(plug->GetGUI(), nullptr);
 }
 
 // The host finds the editor and images through the bundle identifier the
