@@ -3,4 +3,4 @@
 #define ORVANTA_WIDE_LANES 4
 #include "effect/OrvantaWidePipe.h"
 
-ORVANTA_WIDE_KERNEL(kOrvantaKernelAvx2, "AVX2", 64, 384);
+ORVANTA_WIDE_KERNEL(kOrvantaKernelAvx2, "AVX2", 28, 40);

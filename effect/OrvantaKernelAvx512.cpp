@@ -3,4 +3,4 @@
 #define ORVANTA_WIDE_LANES 8
 #include "effect/OrvantaWidePipe.h"
 
-ORVANTA_WIDE_KERNEL(kOrvantaKernelAvx512, "AVX-512", 32, 44);
+ORVANTA_WIDE_KERNEL(kOrvantaKernelAvx512, "AVX-512", 16, 20);

@@ -25,8 +25,9 @@
 //   F2 = {2, back, 17, 18}                    delays {6, 6, 26, 28}
 //   T  = {8, 10, 11, 12, 13, 14, 15, 16}      delays {10, 12, ..., 24}
 // front/mid/back are 3/4/5 (DriveA) on Dirty and 19/20/21 (CleanA) on Clean.
-// The one-poles and clippers between F1 and F2 run on two-lane vectors at
-// delays 2 to 7; the level-scaled sum feeding T is formed at delay 8.
+// The one-poles and clippers between F1 and F2 run on two- and four-lane
+// vectors at delays 2 to 7; the level-scaled sum feeding T is formed at
+// delay 8.
 
 #include "effect/AuDSP.h"
 #include "effect/OrvantaKernel.h"
@@ -226,6 +227,32 @@ template <bool High0, bool High1> struct OnePolePair {
   }
 };
 
+// Four one-pole slots side by side, three low-passes and a high-pass in the
+// top lane, each exactly OnePoleLPFilterProcess or OnePoleHPFilterProcess.
+struct OnePoleQuad {
+  V4 a0, b1, z;
+
+  WIDE_INLINE void Load(const AuDSP& d, const int (&lows)[3], int high) {
+    a0 = V4{d.lpA0[lows[0]], d.lpA0[lows[1]], d.lpA0[lows[2]], d.hpA0[high]};
+    b1 = V4{d.lpB1[lows[0]], d.lpB1[lows[1]], d.lpB1[lows[2]], d.hpB1[high]};
+    z = V4{d.lpZ[lows[0]], d.lpZ[lows[1]], d.lpZ[lows[2]], d.hpZ[high]};
+  }
+  WIDE_INLINE void Store(AuDSP& d, const int (&lows)[3], int high) const {
+    for (int k = 0; k < 3; ++k) d.lpZ[lows[k]] = z[k];
+    d.hpZ[high] = z[3];
+  }
+  WIDE_INLINE static V4 Out(V4 in, V4 next) {
+    return __builtin_shufflevector(next, in - next, 0, 1, 2, 7) + AuDSP::kAntiDenormal;
+  }
+  // Only the lanes whose delay puts their frame inside the block advance
+  // when Masked.
+  template <bool Masked> WIDE_INLINE V4 Run(V4 in, M4 delays, int i, int n) {
+    const V4 next = a0 * in - b1 * z;
+    z = Masked ? pick<V4>(activeLanes<V4>(delays, i, n), next, z) : next;
+    return Out(in, next);
+  }
+};
+
 // One one-pole slot, exactly OnePoleLPFilterProcess or OnePoleHPFilterProcess.
 struct OnePoleScalar {
   double a0, b1, z;
@@ -290,37 +317,53 @@ template <class Glue> struct WidePipe {
     glue.Store(d);
   }
 
+  // The latest delay of F1 and the glue: the mix of frame i - 8.
+  static constexpr int kMixDelay = 8;
+
   template <bool Masked> WIDE_INLINE void Step(const WideIo& io, int i) {
     typedef Lanes<8>::V V8n;
     const int n = io.b.nFrames;
-    double x = 0.0;
-    if (!Masked || i < n) x = io.Input(i);
+    // While the pipe fills and drains, a group none of whose lanes has its
+    // frame in the block is skipped whole: its masked run would leave every
+    // state as it is, and what it passes on reaches only lanes equally idle.
+    const bool front = !Masked || i < n + kMixDelay;
+    const bool middle = !Masked || i >= kF2Delays[0];
+    const bool tail = !Masked || (i >= kTDelays[0] && i < n + kTDelays[7]);
 
-    // {x, x, a, DriveA/CleanA high-pass} of two iterations ago.
-    const Lanes<4> f1In = frontIn(x, f1o2);
-    const Lanes<4> f1Out = f1.RunAll<Masked>(f1In, kF1Delays, i, n);
+    double m = 0.0, lowerIn = 0.0, backIn = 0.0;
+    if (front) {
+      double x = 0.0;
+      if (!Masked || i < n) x = io.Input(i);
+      // {x, x, a, DriveA/CleanA high-pass} of two iterations ago.
+      const Lanes<4> f1In = frontIn(x, f1o2);
+      const Lanes<4> f1Out = f1.RunAll<Masked>(f1In, kF1Delays, i, n);
+      m = glue.Mix(f2o2) * levelGain;
+      lowerIn = glue.template Step<Masked>(*this, i, n, backIn);
+      f1o4 = f1o3;
+      f1o3 = f1o2;
+      f1o2 = f1o1;
+      f1o1 = f1Out;
+    }
 
-    const double m = glue.Mix(f2o2) * levelGain;
+    Lanes<4> f2Out = {};
+    if (middle) {
+      const Lanes<4> f2In = {{Lanes<4>::V{lowerIn, backIn, to2[7], f2o2[2]}}};
+      f2Out = f2.RunAll<Masked>(f2In, kF2Delays, i, n);
+    }
 
-    double backIn;
-    const double lowerIn = glue.template Step<Masked>(*this, i, n, backIn);
-    const Lanes<4> f2In = {{Lanes<4>::V{lowerIn, backIn, to2[7], f2o2[2]}}};
-    const Lanes<4> f2Out = f2.RunAll<Masked>(f2In, kF2Delays, i, n);
-
-    // Each T lane takes the one below it from two iterations ago; the lowest
-    // takes m.
-    Lanes<8> tIn;
-    tIn.p[0] = shiftIn(splat<V8n>(m2), to2.p[0]);
+    Lanes<8> tOut = {};
+    if (tail) {
+      // Each T lane takes the one below it from two iterations ago; the
+      // lowest takes m.
+      Lanes<8> tIn;
+      tIn.p[0] = shiftIn(splat<V8n>(m2), to2.p[0]);
 #pragma GCC unroll 4
-    for (int q = 1; q < Lanes<8>::P; ++q) tIn.p[q] = shiftIn(to2.p[q - 1], to2.p[q]);
-    const Lanes<8> tOut = t.RunAll<Masked>(tIn, kTDelays, i, n);
+      for (int q = 1; q < Lanes<8>::P; ++q) tIn.p[q] = shiftIn(to2.p[q - 1], to2.p[q]);
+      tOut = t.RunAll<Masked>(tIn, kTDelays, i, n);
+    }
 
     if (!Masked || activeAt(i, kOutputDelay, n)) io.Output(i - kOutputDelay, f2Out[3]);
 
-    f1o4 = f1o3;
-    f1o3 = f1o2;
-    f1o2 = f1o1;
-    f1o1 = f1Out;
     f2o2 = f2o1;
     f2o1 = f2Out;
     to2 = to1;
@@ -335,58 +378,58 @@ template <class Glue> struct WidePipe {
 struct DirtyGlue {
   static constexpr int kFront = 3, kMid = 4, kBack = 5;
 
-  OnePolePair<false, false> lows;  // LP 1 (TubeScreamerB) | LP 0 (TubeScreamerA)
-  OnePolePair<true, true> highs;   // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
-  OnePolePair<false, true> split;  // LP 2 | HP 2
-  V2 clipDrive1, clipDrive2;
+  // LP 1 (TubeScreamerB) | LP 0 (TubeScreamerA) | LP 2 | HP 2: the last two
+  // split TubeScreamerB's output, which nothing in the register feeds.
+  static constexpr int kLowSlots[3] = {1, 0, 2};
+  OnePoleQuad lows;
+  OnePolePair<true, true> highs;  // HP 0 (TubeScreamerA) | HP 1 (TubeScreamerB)
+  // All four clippers in one register: TubeScreamerA's and TubeScreamerB's
+  // first (delay 4), TubeScreamerB's second (delay 6: it takes the first's
+  // output of two iterations ago, so the register never waits on its own
+  // previous result) and DriveA's (delay 5).
+  V4 clipDrive;
 
   double lp1o1 = 0.0;         // LP 1 of a, delay 2
   V2 hpo1 = {};               // HP 0 of t1 | HP 1, delay 3
-  V2 c1o1 = {};               // TubeScreamerA clip | TubeScreamerB first clip, delay 4
+  V4 co1 = {}, co2 = {};      // the clippers, one and two iterations ago
   double lp0o1 = 0.0;         // TubeScreamerA low-pass, delay 5
-  V2 c2o1 = {};               // TubeScreamerB second clip | DriveA clip, delay 5
-  V2 spo1 = {};               // LP 2 | HP 2, delay 6
-  double tsb1 = 0.0;          // TubeScreamerB, delay 7
+  V4 lowo1 = {};              // LP 2 | HP 2 in the top lanes, delay 7
 
-  DirtyGlue(const AuDSP& d, double drive)
-      : clipDrive1{32.4, drive * 75.0 + 3.0}, clipDrive2{1.0, drive * 500.0} {
-    lows.Load(d, 1, 0);
+  DirtyGlue(const AuDSP& d, double drive) : clipDrive{32.4, drive * 75.0 + 3.0, 1.0, drive * 500.0} {
+    lows.Load(d, kLowSlots, 2);
     highs.Load(d, 0, 1);
-    split.Load(d, 2, 2);
   }
 
   void Store(AuDSP& d) const {
-    lows.Store(d, 1, 0);
+    lows.Store(d, kLowSlots, 2);
     highs.Store(d, 0, 1);
-    split.Store(d, 2, 2);
   }
 
   // Returns the input of slot 2 (delay 6) and sets that of the back slot.
   template <bool Masked, class Pipe>
   WIDE_INLINE double Step(const Pipe& p, int i, int n, double& backIn) {
-    const V2 lowOut = lows.Run<Masked>(V2{p.f1o2[0], p.f1o3[2] + c1o1[0]}, M2{2, 5}, i, n);
+    const V4 lowOut = lows.Run<Masked>(V4{p.f1o2[0], p.f1o3[2] + co1[0], co1[2], co1[2]}, M4{2, 5, 7, 7}, i, n);
     const double lp1Out = lowOut[0], lp0Out = lowOut[1];
     const V2 hpOut = highs.Run<Masked>(V2{p.f1o1[2], lp1o1}, M2{3, 3}, i, n);
-    const V2 c1 = clip<V2>(hpo1, clipDrive1);
-    const V2 c2 = clip<V2>(V2{c1o1[1], p.f1o3[3]}, clipDrive2);
-    const V2 spOut = split.Run<Masked>(V2{c2o1[0], c2o1[0]}, M2{6, 6}, i, n);
-    const double tsb = (spo1[1] * -0.07 + spo1[0]) * 0.6;
+    const V4 c = clip<V4>(V4{hpo1[0], hpo1[1], co2[1], p.f1o3[3]}, clipDrive);
 
     const double lowerIn = lp0o1;
-    backIn = c2o1[1];
+    backIn = co1[3];
     lp1o1 = lp1Out;
     hpo1 = hpOut;
-    c1o1 = c1;
+    co2 = co1;
+    co1 = c;
     lp0o1 = lp0Out;
-    c2o1 = c2;
-    spo1 = spOut;
-    tsb1 = tsb;
+    lowo1 = lowOut;
     return lowerIn;
   }
 
   // s = DriveA + TubeScreamerA + TubeScreamerB of frame i - 8, from slot 2
-  // and 5 two iterations ago; called before Step moves tsb1 on.
-  WIDE_INLINE double Mix(const Lanes<4>& f2o2) const { return f2o2[1] * 2.55 + f2o2[0] + tsb1; }
+  // and 5 two iterations ago and the split one iteration ago; called before
+  // Step moves them on.
+  WIDE_INLINE double Mix(const Lanes<4>& f2o2) const {
+    return f2o2[1] * 2.55 + f2o2[0] + (lowo1[3] * -0.07 + lowo1[2]) * 0.6;
+  }
 };
 
 // Clean: CleanA on the front/mid/back slots 19, 20, 21 (no glue between them);
@@ -440,6 +483,14 @@ template <class Glue> WIDE_INLINE void runWidePipe(AuDSP& d, const OrvantaBlock&
   const int steadyBegin = kWideDepth - 1 < n ? kWideDepth - 1 : n;
   int i = 0;
   for (; i < steadyBegin; ++i) pipe.template Step<true>(io, i);
+  // Two frames per pass let the history registers swap roles instead of
+  // being copied. AVX2's sixteen registers cannot hold two frames' values:
+  // the spills cost more than the copies saved.
+  if constexpr (kNativeLanes == 8)
+    for (; i + 2 <= steadyEnd; i += 2) {
+      pipe.template Step<false>(io, i);
+      pipe.template Step<false>(io, i + 1);
+    }
   for (; i < steadyEnd; ++i) pipe.template Step<false>(io, i);
   for (; i < n + kWideDepth - 1; ++i) pipe.template Step<true>(io, i);
   pipe.Store(d);

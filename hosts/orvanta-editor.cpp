@@ -360,6 +360,8 @@ int main(int argc, char** argv)
   // The editor loads the window system when the unit opens: choose it first.
   if (!o.screenshot.empty()) OrvantaAppKitUseHeadless();
   NSApplicationLoad();
+  if (o.screenshot.empty() && OrvantaAppKitIsHeadless())
+    return Fail("no X display to show the editor on (is DISPLAY set?); --screenshot FILE draws it without one");
   DefaultComponentPath(argv[0]);
 
   int status = 0;

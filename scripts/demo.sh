@@ -30,6 +30,7 @@ for preset in Dirty Clean; do
   summary=$("$build/bin/orvanta-render" --preset "$preset" "$out/phrase.wav" "$file")
   echo "demo: preset $preset -> $summary"
 done
+"$build/bin/orvanta-controls-example" --resources "$root/resources/img" "$out/controls.png"
 "$build/bin/orvanta-editor" --screenshot "$out/editor.png"
 echo "demo: the editor (432 x 357, as a host shows it): $out/editor.png"
 echo "demo: to play with the knobs while the phrase loops: $build/bin/orvanta-editor $out/phrase.wav $out/phrase-live.wav"

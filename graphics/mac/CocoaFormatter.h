@@ -9,8 +9,11 @@ class CocoaFormatter_vOrvanta_au : public NSFormatter
 public:
   CocoaFormatter_vOrvanta_au() = default;
 
+  // Main thread, at every edit; no allocation, no lock.
   bool isPartialStringValid(CFStringRef partialString, CFStringRef* newString, CFStringRef* error) override;
+  // Main thread; no allocation: the object itself when it is a string, else null.
   CFStringRef stringForObjectValue(CFTypeRef object) override;
+  // Main thread; allocates: a copy of the string; always true.
   bool getObjectValue(CFTypeRef* object, CFStringRef string, CFStringRef* error) override;
 
   // Retains the new set and releases the old one (null: any character).

@@ -40,7 +40,8 @@ public:
   // Main thread, from the run loop (common modes).
   void onTimer(NSTimer* timer);
 
-  // Main thread; events in window coordinates.
+  // Main thread, from the window's event routing; may allocate and take the
+  // plug-in's lock (parameter changes). Locations are in window coordinates.
   void mouseDown(NSEvent* event) override;
   void mouseUp(NSEvent* event) override;
   void mouseDragged(NSEvent* event) override;
@@ -54,10 +55,11 @@ public:
   // Editor coordinates of the event's location; false when detached.
   bool getMouseXY(NSEvent* event, int* x, int* y);
 
+  // Main thread; no allocation.
   void killTimer();
   // Main thread: stops showing the editor, then leaves the superview.
   void removeFromSuperview() override;
-  // The editor is closing: ends its gesture, discards a text entry and cancels an open menu.
+  // Main thread, as the editor closes: discards a text entry, cancels an open menu, forgets the editor.
   void detach();
 
   // Main thread; modal. The menu whose item was chosen, or null.
@@ -69,8 +71,9 @@ public:
   // Main thread, from the text field: takes its text, then ends the entry.
   void controlTextDidEndEditing(NSNotification* notification) override;
 
-  // Main thread; allocates.
+  // Main thread, when the pointer rests on a tooltip area; allocates the returned string.
   CFStringRef viewStringForToolTip(NSView* view, NSToolTipTag tag, NSPoint point, void* userData) override;
+  // Main thread; allocates.
   void registerToolTip(IRECT* pRECT);
 
   // The key table: the editor's key for a virtual key code and the one

@@ -63,7 +63,8 @@ IGraphicsMac::IGraphicsMac(IFxBase* pPlug, int w, int h, int refreshFPS) : IGrap
   NSApplicationLoad();
 }
 
-IGraphicsMac::~IGraphicsMac() { CloseWindow(); }
+// The plug-in is going away with its editor: no gesture is ended with it.
+IGraphicsMac::~IGraphicsMac() { CloseView(false); }
 
 void IGraphicsMac::ToViewRect(int editorHeight, const IRECT& r, double* x, double* y, double* w, double* h)
 {
@@ -290,7 +291,9 @@ void* IGraphicsMac::OpenWindow(void* pParentView)
   return mView;
 }
 
-void IGraphicsMac::CloseWindow()
+void IGraphicsMac::CloseWindow() { CloseView(true); }
+
+void IGraphicsMac::CloseView(bool endGesture)
 {
   if (!mView) return;
   IGraphicsCocoa_vOrvanta_au* view = mView;
@@ -298,7 +301,7 @@ void IGraphicsMac::CloseWindow()
   view->removeAllToolTips();
   view->killTimer();
   // A drag under way ends here, and the host hears the end of its gesture.
-  ReleaseMouseCapture();
+  if (endGesture) ReleaseMouseCapture();
   if (view->Graphics() == this)
   {
     view->detach();

@@ -23,7 +23,7 @@ public:
   bool DrawScreen(IRECT* pR) override;
   // Host UI thread; may allocate (fonts).
   bool MeasureIText(IText* pTxt, char* str, IRECT* pR) override;
-  // Host UI thread: ends an open text entry, keeping what was typed.
+  // Host UI thread: ends an open text entry without taking its text.
   void ForceEndUserEdit() override;
   // Host UI thread; allocates.
   void Resize(int w, int h) override;
@@ -73,6 +73,9 @@ public:
   static void ToViewRect(int editorHeight, const IRECT& r, double* x, double* y, double* w, double* h);
 
 private:
+  // Takes the view away; endGesture also ends a drag's gesture with the host.
+  void CloseView(bool endGesture);
+
   IGraphicsCocoa_vOrvanta_au* mView = nullptr;
   NSWindow* mHostWindow = nullptr;
   KIT_String mBundleID;

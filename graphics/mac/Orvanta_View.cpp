@@ -18,5 +18,3 @@ NSView* Orvanta_View::uiViewForAudioUnit(AudioUnit inAudioUnit, NSSize)
 CFStringRef Orvanta_View::description() { return CFStringCreateCopy(nullptr, CFSTR("Orvanta View")); }
 
 NS_REGISTER_CLASS(Orvanta_View, NSObject, AUCocoaUIBase);
-
-void OrvantaViewRegister() { (void)Orvanta_View_classRegistration.cls(); }

@@ -23,6 +23,3 @@ public:
 private:
   IFxBase* mPlug = nullptr;
 };
-
-// Makes sure a static link keeps the class and its registration.
-void OrvantaViewRegister();

@@ -167,3 +167,20 @@ TEST_F(EditorView, ScreenshotEqualsTheEditorInAHostWindow)
 }
 
 }  // namespace
+
+namespace {
+
+// Catches an editor shown on an invisible window when there is no display
+// (the user would wait for nothing), and command-line mistakes not told apart.
+TEST(EditorProgram, RefusesToShowWithoutADisplayAndReportsBadSettings)
+{
+  RunResult r = hosttest::Run({"/usr/bin/env", "-u", "DISPLAY", EditorTool()});
+  EXPECT_EQ(1, r.exitCode);
+  EXPECT_NE(std::string::npos, r.err.find("no X display")) << r.err;
+  TempDir dir;
+  r = hosttest::Run({EditorTool(), "--set", "Tone=1", "--screenshot", dir / "x.png"});
+  EXPECT_EQ(2, r.exitCode);
+  EXPECT_NE(std::string::npos, r.err.find("valid parameters: Level, Drive, Low, High, Channel")) << r.err;
+}
+
+}  // namespace
