@@ -20,6 +20,7 @@ const char kPrefixes[] =
   "@prefix rdf:   <http://www.w3.org/1999/02/22-rdf-syntax-ns#> .\n"
   "@prefix rdfs:  <http://www.w3.org/2000/01/rdf-schema#> .\n"
   "@prefix state: <http://lv2plug.in/ns/ext/state#> .\n"
+  "@prefix ui:    <http://lv2plug.in/ns/extensions/ui#> .\n"
   "@prefix units: <http://lv2plug.in/ns/extensions/units#> .\n"
   "@prefix urid:  <http://lv2plug.in/ns/ext/urid#> .\n\n";
 
@@ -232,6 +233,9 @@ bool LV2Turtle::WriteManifest(IFxBase& plug, const Identity& id, FILE* f)
   fputs(kPrefixes, f);
   fprintf(f, "<%s>\n    a lv2:Plugin ;\n    lv2:binary <%s> ;\n    rdfs:seeAlso <%s> .\n", id.uri, id.binary,
           id.ttl);
+  if (id.uiBinary && id.uiBinary[0])
+    fprintf(f, "\n<%s#ui>\n    a ui:X11UI ;\n    ui:binary <%s> ;\n    rdfs:seeAlso <%s> .\n", id.uri, id.uiBinary,
+            id.ttl);
   for (int i = 0; i < plug.NPresets(); ++i)
   {
     if (!plug.GetPreset(i)->mInitialized) continue;
@@ -259,6 +263,8 @@ bool LV2Turtle::WriteDescription(IFxBase& plug, const Identity& id, FILE* f)
   // The URI carries no major version; the vendor version's minor and patch
   // numbers are LV2's minor and micro versions.
   fprintf(f, "    lv2:minorVersion %d ;\n    lv2:microVersion %d ;\n", (version >> 8) & 0xff, version & 0xff);
+  const bool hasUI = id.uiBinary && id.uiBinary[0];
+  if (hasUI) fprintf(f, "    ui:ui <%s#ui> ;\n", id.uri);
   fputs("    lv2:optionalFeature lv2:hardRTCapable , urid:map , opts:options ;\n"
         "    opts:supportedOption bufsz:maxBlockLength , bufsz:nominalBlockLength ;\n"
         "    lv2:extensionData state:interface ;\n"
@@ -287,6 +293,16 @@ bool LV2Turtle::WriteDescription(IFxBase& plug, const Identity& id, FILE* f)
   separate();
   PutLatencyPort(f, plug, ports);
   fputs(" .\n", f);
+  // The UI talks to the plug-in through port events only (no instance
+  // access); it asks for idle calls and takes the parent window and the
+  // resize notice when the host offers them.
+  if (hasUI)
+    fprintf(f,
+            "\n<%s#ui>\n    a ui:X11UI ;\n"
+            "    lv2:requiredFeature ui:idleInterface ;\n"
+            "    lv2:optionalFeature ui:parent , ui:resize , ui:touch ;\n"
+            "    lv2:extensionData ui:idleInterface .\n",
+            id.uri);
   PutPresets(f, plug, id, ports);
   return !ferror(f);
 }

@@ -18,6 +18,7 @@ public:
     const char* binary;      // the shared object's file name inside the bundle
     const char* ttl;         // the description's file name inside the bundle
     const char* pluginClass; // an lv2core class such as "SimulatorPlugin"; null or "" for none
+    const char* uiBinary = nullptr; // the editor's X11 UI inside the bundle (URI + "#ui"); null for none
   };
 
   // manifest.ttl: the plug-in with its binary, and every preset, each pointing

@@ -2,7 +2,9 @@
 // plug-in itself, so the bundle describes exactly the ports, ranges and
 // presets the shared object has. Run by the build after linking.
 //
-//   lv2-ttl BUNDLE_DIR BINARY TTL URI [CLASS]
+//   lv2-ttl BUNDLE_DIR BINARY TTL URI [CLASS [UI_BINARY]]
+//
+// With UI_BINARY the plug-in gets an X11 UI (URI#ui) in that shared object.
 //
 // Each file is written beside its final name and renamed over it once
 // complete, so a failed run leaves no half-written description.
@@ -39,13 +41,14 @@ bool WriteFile(const std::string& path, IFxBase& plug, const LV2Turtle::Identity
 
 int main(int argc, char** argv)
 {
-  if (argc < 5 || argc > 6)
+  if (argc < 5 || argc > 7)
   {
-    fprintf(stderr, "usage: lv2-ttl BUNDLE_DIR BINARY TTL URI [CLASS]\n");
+    fprintf(stderr, "usage: lv2-ttl BUNDLE_DIR BINARY TTL URI [CLASS [UI_BINARY]]\n");
     return 2;
   }
   const std::string dir = argv[1];
-  const LV2Turtle::Identity id = {argv[4], argv[2], argv[3], argc > 5 ? argv[5] : nullptr};
+  const LV2Turtle::Identity id = {argv[4], argv[2], argv[3], argc > 5 ? argv[5] : nullptr,
+                                  argc > 6 ? argv[6] : nullptr};
   std::unique_ptr<IFxBase> plug(MakePlug());
   if (!plug)
   {

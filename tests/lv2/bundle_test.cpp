@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <lv2/presets/presets.h>
+#include <lv2/ui/ui.h>
 #include <lv2/state/state.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -129,6 +130,36 @@ TEST_F(LV2BundleTest, ValidatorAcceptsTheDescription)
   const RunResult r = hosttest::Run({"/usr/bin/lv2_validate", Bundle() + "/manifest.ttl", Bundle() + "/Orvanta.ttl"});
   EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
   EXPECT_NE((r.out + r.err).find("Found 0 errors"), std::string::npos) << r.out << r.err;
+}
+
+// Catches an editor hosts cannot find: no ui:ui on the plug-in, a UI of
+// another type, a binary that is not where the description says, or idle
+// calls the UI needs but does not require.
+TEST_F(LV2BundleTest, DescriptionOffersTheEditorAsAnX11UI)
+{
+  LV2BlockHost::World world;
+  const LilvPlugin* plugin = world.Find(kURI);
+  ASSERT_NE(plugin, nullptr);
+  LilvWorld* w = world.Get();
+  LilvUIs* uis = lilv_plugin_get_uis(plugin);
+  ASSERT_EQ(1u, lilv_uis_size(uis));
+  const LilvUI* ui = lilv_uis_get(uis, lilv_uis_begin(uis));
+  EXPECT_EQ(std::string(kURI) + "#ui", lilv_node_as_uri(lilv_ui_get_uri(ui)));
+  LilvNode* x11 = lilv_new_uri(w, LV2_UI__X11UI);
+  EXPECT_TRUE(lilv_ui_is_a(ui, x11));
+  char* binary = lilv_file_uri_parse(lilv_node_as_uri(lilv_ui_get_binary_uri(ui)), nullptr);
+  ASSERT_NE(nullptr, binary);
+  void* lib = dlopen(binary, RTLD_NOW | RTLD_LOCAL);
+  EXPECT_NE(nullptr, lib) << binary << ": " << dlerror();
+  EXPECT_NE(nullptr, lib ? dlsym(lib, "lv2ui_descriptor") : nullptr);
+  LilvNode* required = lilv_new_uri(w, LV2_CORE__requiredFeature);
+  LilvNode* idle = lilv_new_uri(w, LV2_UI__idleInterface);
+  EXPECT_TRUE(lilv_world_ask(w, lilv_ui_get_uri(ui), required, idle));
+  lilv_free(binary);
+  lilv_node_free(idle);
+  lilv_node_free(required);
+  lilv_node_free(x11);
+  lilv_uis_free(uis);
 }
 
 // Catches a bundle lilv's tools cannot find, or a description missing a port or preset.
