@@ -64,7 +64,7 @@ fuzz-smoke: fuzz
 # Copies build/Orvanta.lv2 into the first folder of LV2_PATH, else ~/.lv2.
 install-lv2: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS) --target OrvantaLV2
-	cmake -DBUNDLE=$(BUILD)/Orvanta.lv2 -P lv2/InstallBundle.cmake
+	cmake -DBUNDLE=$(BUILD)/Orvanta.lv2 -DPLATFORM_LIB=$(BUILD)/lib/libplatform.so -P lv2/InstallBundle.cmake
 
 demo: build
 	./scripts/demo.sh $(BUILD)
