@@ -50,7 +50,11 @@ TEST(ControlsExample, UsesEveryFurtherControl)
   for (const std::type_info* t : wanted)
   {
     bool found = false;
-    for (int i = 0; i < g->GetNControls(); ++i) found = found || typeid(*g->GetControl(i)) == *t;
+    for (int i = 0; i < g->GetNControls(); ++i)
+    {
+      const IControl* c = g->GetControl(i);
+      found = found || typeid(*c) == *t;
+    }
     EXPECT_TRUE(found) << t->name();
   }
 }
