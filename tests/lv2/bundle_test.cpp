@@ -1,5 +1,5 @@
 // build/Orvanta.lv2 as LV2 hosts and tools see it: loaded through lilv from
-// the Turtle the build wrote, checked by the LV2 specification's validator and
+// the Turtle the build wrote, checked by lv2_validate against LV2's own vocabulary and
 // lilv's tools, rendered by lv2apply and by a block host at several block
 // sizes against orvanta-render (the Audio Unit build), and installed.
 
@@ -122,8 +122,8 @@ TEST_F(LV2BundleTest, ExportsOnlyTheDescriptor)
   dlclose(so);
 }
 
-// Catches Turtle that breaks the LV2 specification's own rules (wrong
-// properties, ranges or types), as the specification's validator reads it.
+// Catches Turtle that breaks LV2's own vocabulary rules (wrong
+// properties, ranges or types), as lv2_validate reads it.
 TEST_F(LV2BundleTest, ValidatorAcceptsTheDescription)
 {
   if (!HaveTool("lv2_validate") || !HaveTool("sord_validate")) GTEST_SKIP() << "lv2_validate (lv2-dev, sordi) is not installed";
