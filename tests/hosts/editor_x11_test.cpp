@@ -6,6 +6,7 @@
 
 #include "EditorTestSupport.h"
 #include "HostTestSupport.h"
+#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
@@ -34,46 +35,6 @@ bool Installed(const std::string& program)
   return hosttest::Run({"/bin/sh", "-c", "command -v " + program}).exitCode == 0;
 }
 
-// An Xvfb on a display number it picks itself, so parallel tests cannot race for one.
-class Xvfb
-{
-public:
-  bool Start()
-  {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    mPid = fork();
-    if (mPid == 0)
-    {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp", "-noreset",
-             (char*)nullptr);
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty()) return false;
-    mName = ":" + number;
-    return true;
-  }
-  ~Xvfb()
-  {
-    if (mPid > 0)
-    {
-      kill(mPid, SIGTERM);
-      waitpid(mPid, nullptr, 0);
-    }
-  }
-  const std::string& Name() const { return mName; }
-
-private:
-  std::string mName;
-  pid_t mPid = -1;
-};
 
 // orvanta-editor running on the display, its standard output read line by line.
 class EditorProcess
@@ -218,7 +179,7 @@ protected:
     return hosttest::Run(argv).exitCode;
   }
 
-  Xvfb mServer;
+  XvfbServer mServer;
   Display* mDisplay = nullptr;
   TempDir mDir;
 };

@@ -4,6 +4,7 @@
 // xdotool reaches the host as a port write.
 
 #include "HostTestSupport.h"
+#include "XvfbServer.h"
 #include "LV2UIHost.h"
 
 #include <X11/Xlib.h>
@@ -27,46 +28,6 @@ bool Installed(const std::string& program)
   return hosttest::Run({"/bin/sh", "-c", "command -v " + program}).exitCode == 0;
 }
 
-// An Xvfb on a display number it picks itself, so parallel tests cannot race for one.
-class Xvfb
-{
-public:
-  bool Start()
-  {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    mPid = fork();
-    if (mPid == 0)
-    {
-      close(fds[0]);
-      const std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp", "-noreset",
-             (char*)nullptr);
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    if (number.empty()) return false;
-    mName = ":" + number;
-    return true;
-  }
-  ~Xvfb()
-  {
-    if (mPid > 0)
-    {
-      kill(mPid, SIGTERM);
-      waitpid(mPid, nullptr, 0);
-    }
-  }
-  const std::string& Name() const { return mName; }
-
-private:
-  std::string mName;
-  pid_t mPid = -1;
-};
 
 // One server for the whole program: the UI's window system connects once, to
 // the display it finds when first loaded, and keeps that connection.
@@ -76,7 +37,7 @@ protected:
   static void SetUpTestSuite()
   {
     if (!Installed("Xvfb") || !Installed("xdotool")) return;
-    sServer = new Xvfb;
+    sServer = new XvfbServer;
     if (sServer->Start())
       setenv("DISPLAY", sServer->Name().c_str(), 1);
     else
@@ -140,13 +101,13 @@ protected:
     return hosttest::Run(argv).exitCode;
   }
 
-  static Xvfb* sServer;
+  static XvfbServer* sServer;
   Display* mDisplay = nullptr;
   Window mParent = 0, mWidget = 0;
   LV2UIHost mHost;
 };
 
-Xvfb* LV2UIOnX11::sServer = nullptr;
+XvfbServer* LV2UIOnX11::sServer = nullptr;
 
 // Catches a UI that does not embed itself in the host's parent window, or
 // embeds a window of another size.

@@ -1,0 +1,57 @@
+#pragma once
+
+// A private Xvfb for window tests, started on a display number the server
+// picks itself (so parallel tests cannot race for one) and stopped with the
+// object.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+
+class XvfbServer
+{
+public:
+  XvfbServer() = default;
+  XvfbServer(const XvfbServer&) = delete;
+  XvfbServer& operator=(const XvfbServer&) = delete;
+
+  bool Start()
+  {
+    int fds[2];
+    if (pipe(fds) != 0) return false;
+    mPid = fork();
+    if (mPid == 0)
+    {
+      close(fds[0]);
+      const std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp", "-noreset",
+             (char*)nullptr);
+      _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (number.empty()) return false;
+    mName = ":" + number;
+    return true;
+  }
+
+  ~XvfbServer()
+  {
+    if (mPid > 0)
+    {
+      kill(mPid, SIGTERM);
+      waitpid(mPid, nullptr, 0);
+    }
+  }
+
+  const std::string& Name() const { return mName; }
+
+private:
+  std::string mName;
+  pid_t mPid = -1;
+};
