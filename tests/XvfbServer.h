@@ -2,7 +2,8 @@
 
 // A private Xvfb for window tests, started on a display number the server
 // picks itself (so parallel tests cannot race for one) and stopped with the
-// object.
+// object. -noreset: a test's last client closing must not reset the server
+// under the next one.
 
 #include <signal.h>
 #include <sys/wait.h>

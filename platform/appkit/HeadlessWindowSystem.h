@@ -8,7 +8,8 @@
 class HeadlessWindowSystem : public NSWindowSystem
 {
 public:
-  bool isHeadless() const override { return true; }
+  bool isHeadless() override { return true; }
+  bool realTimeClock() const override { return false; }
   NSWindowSurface* createSurface(NSWindow* window, NSRect screenRect, NSSurfaceKind kind, uintptr_t parent) override;
   double now() override { return mNow; }
   bool waitForEvents(double deadline) override;

@@ -141,7 +141,7 @@ bool NSRunLoop::runMode(CFStringRef mode, NSTimeInterval limitDate)
     fireTimers(mode, ws->now());
     app->updateWindows();
   }
-  else if (!ws->isHeadless() && ws->now() < limitDate && nextFireDate(mode) < NSDate::distantFuture())
+  else if (ws->realTimeClock() && ws->now() < limitDate && nextFireDate(mode) < NSDate::distantFuture())
   {
     // Secondary loops have only timers, and must not touch the window
     // system's connection, which belongs to the main thread.

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 
-NSWindowSystem* MakeX11WindowSystem(); // null when no display can be opened
+// Null when DISPLAY names no display. The connection itself opens only when
+// something first needs it.
+NSWindowSystem* MakeX11WindowSystem();
 
 static NSWindowSystem* gSystem = nullptr;
 

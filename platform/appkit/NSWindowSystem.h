@@ -47,7 +47,12 @@ public:
   // Forces the headless system (tests); only before any window exists.
   static void UseHeadless();
 
-  virtual bool isHeadless() const = 0;
+  // Main thread: true when no display shows the windows. The X11 system
+  // connects to find out, so only code about to show something asks.
+  virtual bool isHeadless() = 0;
+  // Any thread, never touches a connection: whether now() follows real time
+  // (waiting means sleeping) or moves only when the loop waits (headless).
+  virtual bool realTimeClock() const = 0;
   virtual NSWindowSurface* createSurface(NSWindow* window, NSRect screenRect, NSSurfaceKind kind,
                                          uintptr_t parent) = 0;
   // Seconds on the loop's clock.

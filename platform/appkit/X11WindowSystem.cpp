@@ -1,7 +1,9 @@
 #include <AppKit/NSApplication.h>
+#include <AppKit/NSRunLoop.h>
 #include <AppKit/NSWindow.h>
 
 #include "appkit/NSTextDrawing.h"
+#include "appkit/HeadlessWindowSystem.h"
 #include "appkit/NSWindowSystem.h"
 
 #include <X11/Xatom.h>
@@ -11,6 +13,7 @@
 #include <X11/keysym.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +23,7 @@
 #include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <thread>
 
 namespace {
 
@@ -31,6 +35,23 @@ int CountXError(Display*, XErrorEvent*)
 {
   ++gXErrors;
   return 0;
+}
+
+double MonotonicSeconds()
+{
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return (double)ts.tv_sec + (double)ts.tv_nsec * 1e-9;
+}
+
+// No window of the process can bring an event: the wait is the clock's
+// alone, and a deadline that never comes ends it at once, as headless.
+bool SleepUntil(double deadline)
+{
+  if (deadline >= NSDate::distantFuture()) return false;
+  const double wait = deadline - MonotonicSeconds();
+  if (wait > 0) std::this_thread::sleep_for(std::chrono::duration<double>(wait));
+  return true;
 }
 
 class X11WindowSystem;
@@ -73,24 +94,10 @@ private:
 class X11WindowSystem : public NSWindowSystem
 {
 public:
-  explicit X11WindowSystem(Display* d) : mDisplay(d)
-  {
-    XSetErrorHandler(CountXError);
-    mScreen = DefaultScreen(d);
-    mRoot = RootWindow(d, mScreen);
-    mDeleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
-    mMotifHints = XInternAtom(d, "_MOTIF_WM_HINTS", False);
-    int major, minor;
-    Bool pixmaps;
-    mShm = XShmQueryVersion(d, &major, &minor, &pixmaps) && !getenv("ORVANTA_APPKIT_NO_SHM");
-    static char empty[1] = {0};
-    Pixmap blank = XCreateBitmapFromData(d, mRoot, empty, 1, 1);
-    XColor black{};
-    mBlankCursor = XCreatePixmapCursor(d, blank, blank, &black, &black, 0, 0);
-    XFreePixmap(d, blank);
-  }
+  explicit X11WindowSystem(std::string displayName) : mName(std::move(displayName)) {}
 
-  bool isHeadless() const override { return false; }
+  bool isHeadless() override { return !connected(); }
+  bool realTimeClock() const override { return true; }
   Display* display() const { return mDisplay; }
   bool shm() const { return mShm; }
   void shmFailed() { mShm = false; }
@@ -98,6 +105,7 @@ public:
 
   NSWindowSurface* createSurface(NSWindow* window, NSRect r, NSSurfaceKind kind, uintptr_t parent) override
   {
+    if (!connected()) return mNoDisplay.createSurface(window, r, kind, parent);
     const int w = std::max(1, (int)r.size.width), h = std::max(1, (int)r.size.height);
     int x = (int)r.origin.x, y = screenHeight() - (int)NSMaxY(r);
     Window parentWindow = mRoot;
@@ -144,15 +152,13 @@ public:
 
   void forget(Window w) { mSurfaces.erase(w); }
 
-  double now() override
-  {
-    timespec ts;
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return (double)ts.tv_sec + (double)ts.tv_nsec * 1e-9;
-  }
+  double now() override { return MonotonicSeconds(); }
 
   bool waitForEvents(double deadline) override
   {
+    // X events concern only windows this process made, so a loop that runs
+    // before any window was shown (timers alone) sleeps instead of connecting.
+    if (!mDisplay) return SleepUntil(deadline);
     XFlush(mDisplay);
     if (!XPending(mDisplay))
     {
@@ -172,13 +178,18 @@ public:
     return true;
   }
 
+  // The screen's size is asked only by code that places something on it (a
+  // menu, the pointer), so asking connects; before that no made-up size is
+  // ever handed out.
   NSRect screenFrame() override
   {
+    if (!connected()) return mNoDisplay.screenFrame();
     return NSMakeRect(0, 0, DisplayWidth(mDisplay, mScreen), DisplayHeight(mDisplay, mScreen));
   }
 
   NSPoint pointerLocation() override
   {
+    if (!connected()) return mNoDisplay.pointerLocation();
     Window root, child;
     int rx = 0, ry = 0, wx, wy;
     unsigned mask;
@@ -188,6 +199,7 @@ public:
 
   NSUInteger modifierFlags() override
   {
+    if (!connected()) return mNoDisplay.modifierFlags();
     Window root, child;
     int rx, ry, wx, wy;
     unsigned mask = 0;
@@ -195,9 +207,12 @@ public:
     return Flags(mask);
   }
 
+  // The hidden cursor is this process's windows' own: before any exists
+  // there is nothing to change, and windows made later start with it.
   bool setCursorVisible(bool visible) override
   {
     mCursorVisible = visible;
+    if (!mDisplay) return true;
     for (auto& [win, s] : mSurfaces)
       if (visible)
         XUndefineCursor(mDisplay, win);
@@ -209,6 +224,7 @@ public:
 
   bool warpPointer(NSPoint p) override
   {
+    if (!connected()) return mNoDisplay.warpPointer(p);
     XWarpPointer(mDisplay, None, mRoot, 0, 0, 0, 0, (int)p.x, screenHeight() - (int)p.y);
     XFlush(mDisplay);
     return true;
@@ -216,6 +232,7 @@ public:
 
   void grabPointer(NSWindow* window, bool grab) override
   {
+    if (!mDisplay) return; // no window of this process is on the display
     if (!grab)
     {
       XUngrabPointer(mDisplay, CurrentTime);
@@ -243,21 +260,69 @@ public:
   }
 
 private:
+  // Opens the connection the first time something needs the display (a
+  // window to show, the pointer, the screen's size), so a process that loads
+  // the application environment but never shows a window never talks to the
+  // X server. A display that cannot be used is not tried again: windows then
+  // keep their pixels unshown, as in the headless system, under the real clock.
+  bool connected()
+  {
+    if (!mDisplay && !mRefused) mRefused = !open();
+    return mDisplay != nullptr;
+  }
+  bool open();
   void translate(XEvent& e);
   void key(XKeyEvent& k, X11Surface* s, bool repeat);
   NSInteger clickCount(int button, int x, int y, Time t);
 
-  Display* mDisplay;
-  int mScreen;
-  Window mRoot;
-  Atom mDeleteWindow, mMotifHints;
-  Cursor mBlankCursor;
+  std::string mName;
+  Display* mDisplay = nullptr;
+  bool mRefused = false;
+  HeadlessWindowSystem mNoDisplay;
+  int mScreen = 0;
+  Window mRoot = 0;
+  Atom mDeleteWindow = 0, mMotifHints = 0;
+  Cursor mBlankCursor = 0;
   bool mShm = false;
   bool mCursorVisible = true;
   std::map<Window, X11Surface*> mSurfaces;
   int mLastButton = 0, mLastX = 0, mLastY = 0, mClicks = 0;
   Time mLastTime = 0;
 };
+
+bool X11WindowSystem::open()
+{
+  Display* d = XOpenDisplay(mName.c_str());
+  if (!d)
+  {
+    fprintf(stderr, "AppKit: cannot open display %s; running without windows\n", mName.c_str());
+    return false;
+  }
+  // The window pixels are 32-bit words 0x00RRGGBB: the display must take them as they are.
+  Visual* v = DefaultVisual(d, DefaultScreen(d));
+  if (DefaultDepth(d, DefaultScreen(d)) < 24 || v->red_mask != 0xFF0000 || v->green_mask != 0xFF00 ||
+      v->blue_mask != 0xFF || ImageByteOrder(d) != LSBFirst)
+  {
+    fprintf(stderr, "AppKit: display %s is not 24-bit true colour; running without windows\n", mName.c_str());
+    XCloseDisplay(d);
+    return false;
+  }
+  XSetErrorHandler(CountXError);
+  mDisplay = d;
+  mScreen = DefaultScreen(d);
+  mRoot = RootWindow(d, mScreen);
+  mDeleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
+  mMotifHints = XInternAtom(d, "_MOTIF_WM_HINTS", False);
+  int major, minor;
+  Bool pixmaps;
+  mShm = XShmQueryVersion(d, &major, &minor, &pixmaps) && !getenv("ORVANTA_APPKIT_NO_SHM");
+  static char empty[1] = {0};
+  Pixmap blank = XCreateBitmapFromData(d, mRoot, empty, 1, 1);
+  XColor black{};
+  mBlankCursor = XCreatePixmapCursor(d, blank, blank, &black, &black, 0, 0);
+  XFreePixmap(d, blank);
+  return true;
+}
 
 X11Surface::~X11Surface()
 {
@@ -628,16 +693,5 @@ NSWindowSystem* MakeX11WindowSystem()
 {
   const char* name = getenv("DISPLAY");
   if (!name || !*name) return nullptr;
-  Display* d = XOpenDisplay(name);
-  if (!d) return nullptr;
-  // The window pixels are 32-bit words 0x00RRGGBB: the display must take them as they are.
-  Visual* v = DefaultVisual(d, DefaultScreen(d));
-  if (DefaultDepth(d, DefaultScreen(d)) < 24 || v->red_mask != 0xFF0000 || v->green_mask != 0xFF00 ||
-      v->blue_mask != 0xFF || ImageByteOrder(d) != LSBFirst)
-  {
-    fprintf(stderr, "AppKit: display %s is not 24-bit true colour; running without windows\n", name);
-    XCloseDisplay(d);
-    return nullptr;
-  }
-  return new X11WindowSystem(d);
+  return new X11WindowSystem(name);
 }

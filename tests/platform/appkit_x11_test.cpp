@@ -6,10 +6,11 @@
 #include <AppKit/OrvantaAppKitTesting.h>
 #include <gtest/gtest.h>
 
+#include "XvfbServer.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <string>
 #include <sys/wait.h>
@@ -46,54 +47,6 @@ int RunProgram(const std::vector<std::string>& args) {
     waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
-
-// An Xvfb server on a display number it picks itself (-displayfd), so that
-// tests started at the same time cannot race for one. -noreset: the probe
-// connection closing must not make the server reset under the test.
-class Xvfb {
-public:
-    bool Start() {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return false;
-        mPid = fork();
-        if (mPid == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-                   "-noreset", (char*)nullptr);
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string number;
-        char c;
-        while (read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        close(fds[0]);
-        if (number.empty())
-            return false;
-        mName.assign(1, ':');
-        mName.append(number);
-        Display* d = XOpenDisplay(mName.c_str());
-        if (!d)
-            return false;
-        XCloseDisplay(d);
-        return true;
-    }
-    void Stop() {
-        if (mPid > 0) {
-            kill(mPid, SIGTERM);
-            waitpid(mPid, nullptr, 0);
-            mPid = -1;
-        }
-    }
-    ~Xvfb() { Stop(); }
-    const std::string& name() const { return mName; }
-
-private:
-    std::string mName;
-    pid_t mPid = -1;
-};
 
 struct Key {
     unsigned short code;
@@ -158,13 +111,13 @@ int Differences(Display* d, NSWindow* w) {
 TEST(X11Display, WindowsShowTheirPixelsAndClicksArriveInViewCoordinates) {
     if (!Installed("Xvfb"))
         GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb)";
-    Xvfb server;
+    XvfbServer server;
     ASSERT_TRUE(server.Start()) << "no free display for Xvfb";
-    setenv("DISPLAY", server.name().c_str(), 1);
+    setenv("DISPLAY", server.Name().c_str(), 1);
     setenv("ORVANTA_APPKIT_BACKEND", "x11", 1);
     NSApplicationLoad();
     ASSERT_FALSE(OrvantaAppKitIsHeadless());
-    Display* d = XOpenDisplay(server.name().c_str());
+    Display* d = XOpenDisplay(server.Name().c_str());
     ASSERT_NE(d, nullptr);
 
     NSWindow* top = new NSWindow(NSMakeRect(50, 100, 120, 80), NSWindowStyleMaskTitled, NSBackingStoreBuffered, false);

@@ -7,7 +7,11 @@
 // Window systems: X11 (through Xlib, $DISPLAY) or a headless one whose
 // clock, events and pixels tests drive (OrvantaAppKitTesting.h). The
 // environment variable ORVANTA_APPKIT_BACKEND ("x11" or "headless") chooses;
-// without it X11 is used when a display can be opened, else headless.
+// without it X11 is used when DISPLAY is set, else headless. The X server is
+// contacted only when something first needs the display (a window shown, the
+// pointer, the screen's size, the main loop's run), so loading the environment
+// alone never depends on it; a display that cannot be opened then leaves the
+// windows unshown, with a message on stderr.
 // Pixels reach an X server through shared memory (XShm) when it can attach
 // it, else through plain XPutImage requests (always with ORVANTA_APPKIT_NO_SHM set).
 
@@ -19,7 +23,7 @@
 class NSWindow;
 
 // Makes sure the application environment exists (NSApp, the window system).
-// Main thread. Always true: without a display the headless system serves.
+// Main thread. Always true, and opens no connection to a display.
 bool NSApplicationLoad();
 
 typedef NSInteger NSModalResponse;

@@ -9,6 +9,8 @@ class NSScreen : public NSObject
 public:
   // Main thread; the application environment must be loaded. Never null.
   static NSScreen* mainScreen();
+  // Asking connects to the X display, as only code that places something on
+  // the screen asks; mainScreen() alone does not.
   NSRect frame() const;
   NSRect visibleFrame() const { return frame(); }
 

@@ -16,6 +16,8 @@
 
 // Chooses the headless window system; call before anything else of AppKit.
 void OrvantaAppKitUseHeadless();
+// True when windows reach no display; with X11 chosen this opens the
+// connection to find out, so ask only when about to show a window.
 bool OrvantaAppKitIsHeadless();
 
 // The headless clock: runs the main loop in the default mode until the clock
