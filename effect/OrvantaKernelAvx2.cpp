@@ -1,6 +1,5 @@
 // The wide chain compiled for AVX2. effect/CMakeLists.txt gives this file its
 // flags; the chain runs it only where the processor has them.
-#define ORVANTA_WIDE_LANES 4
 #include "effect/OrvantaWidePipe.h"
 
 ORVANTA_WIDE_KERNEL(kOrvantaKernelAvx2, "AVX2", 28, 40);

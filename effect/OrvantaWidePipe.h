@@ -1,10 +1,10 @@
 #pragma once
 
-// The chain laid out across vector lanes, included by the AVX2 and AVX-512
-// kernel files and compiled there for that file's instruction set.
-// Everything here has internal linkage and calls no out-of-line or inline
-// function shared with other files: a copy built for AVX-512 must never be the
-// one a narrower path links to.
+// The chain laid out across four-lane vectors, included by the AVX2 kernel
+// file and compiled there for that instruction set. Everything here has
+// internal linkage and calls no out-of-line or inline function shared with
+// other files: a copy built for AVX2 must never be the one a narrower path
+// links to.
 //
 // The chain is a long series of recursive filters. A frame-after-frame loop
 // waits on the latency of the whole series; instead every filter works on an
@@ -43,10 +43,8 @@ namespace {
 
 typedef double V2 __attribute__((vector_size(16)));
 typedef double V4 __attribute__((vector_size(32)));
-typedef double V8 __attribute__((vector_size(64)));
 typedef int64_t M2 __attribute__((vector_size(16)));
 typedef int64_t M4 __attribute__((vector_size(32)));
-typedef int64_t M8 __attribute__((vector_size(64)));
 
 constexpr int kWideDepth = 29;  // delays 0 .. 28
 constexpr int kOutputDelay = 28;
@@ -54,22 +52,17 @@ constexpr int kOutputDelay = 28;
 template <class V> struct MaskOf;
 template <> struct MaskOf<V2> { typedef M2 type; };
 template <> struct MaskOf<V4> { typedef M4 type; };
-template <> struct MaskOf<V8> { typedef M8 type; };
 
-// Doubles per register on this file's instruction set; a group of N lanes is
-// held as N / L registers of L lanes, so every operation is native.
-#ifndef ORVANTA_WIDE_LANES
-#error "define ORVANTA_WIDE_LANES (4 or 8) before including this header"
-#endif
-constexpr int kNativeLanes = ORVANTA_WIDE_LANES;
+// Doubles per register; a group of N lanes is held as N / 4 registers.
+constexpr int kNativeLanes = 4;
 
-template <int L> struct VecOf;
-template <> struct VecOf<4> { typedef V4 type; };
-template <> struct VecOf<8> { typedef V8 type; };
-
+// Every lane v. Adding v to a zero vector would cost an addition the
+// compiler may not drop (0 + -0 is +0).
 template <class V> WIDE_INLINE V splat(double v) {
-  V r = {};
-  return r + v;
+  if constexpr (sizeof(V) == 16)
+    return V{v, v};
+  else
+    return V{v, v, v, v};
 }
 
 // a where the mask is set, b elsewhere.
@@ -88,8 +81,8 @@ WIDE_INLINE bool activeAt(int i, int delay, int n) { return static_cast<unsigned
 template <int N> struct Lanes {
   static constexpr int L = N < kNativeLanes ? N : kNativeLanes;
   static constexpr int P = N / L;
-  typedef typename VecOf<L>::type V;
-  typedef typename MaskOf<V>::type M;
+  typedef V4 V;
+  typedef M4 M;
   V p[P];
 
   WIDE_INLINE double operator[](int k) const { return p[k / L][k % L]; }
@@ -97,12 +90,7 @@ template <int N> struct Lanes {
 
 // {a[L-1], b[0], ..., b[L-2]}: one register's lanes moved up by one, the
 // lowest filled from the register before it.
-template <class V> WIDE_INLINE V shiftIn(V a, V b) {
-  if constexpr (sizeof(V) == 32)
-    return __builtin_shufflevector(a, b, 3, 4, 5, 6);
-  else
-    return __builtin_shufflevector(a, b, 7, 8, 9, 10, 11, 12, 13, 14);
-}
+WIDE_INLINE V4 shiftIn(V4 a, V4 b) { return __builtin_shufflevector(a, b, 3, 4, 5, 6); }
 
 // Lanes whose frame lies in the block, for register q of a group whose lane
 // delays are `delays`.
@@ -321,7 +309,6 @@ template <class Glue> struct WidePipe {
   static constexpr int kMixDelay = 8;
 
   template <bool Masked> WIDE_INLINE void Step(const WideIo& io, int i) {
-    typedef Lanes<8>::V V8n;
     const int n = io.b.nFrames;
     // While the pipe fills and drains, a group none of whose lanes has its
     // frame in the block is skipped whole: its masked run would leave every
@@ -356,7 +343,7 @@ template <class Glue> struct WidePipe {
       // Each T lane takes the one below it from two iterations ago; the
       // lowest takes m.
       Lanes<8> tIn;
-      tIn.p[0] = shiftIn(splat<V8n>(m2), to2.p[0]);
+      tIn.p[0] = shiftIn(splat<V4>(m2), to2.p[0]);
 #pragma GCC unroll 4
       for (int q = 1; q < Lanes<8>::P; ++q) tIn.p[q] = shiftIn(to2.p[q - 1], to2.p[q]);
       tOut = t.RunAll<Masked>(tIn, kTDelays, i, n);
@@ -483,14 +470,6 @@ template <class Glue> WIDE_INLINE void runWidePipe(AuDSP& d, const OrvantaBlock&
   const int steadyBegin = kWideDepth - 1 < n ? kWideDepth - 1 : n;
   int i = 0;
   for (; i < steadyBegin; ++i) pipe.template Step<true>(io, i);
-  // Two frames per pass let the history registers swap roles instead of
-  // being copied. AVX2's sixteen registers cannot hold two frames' values:
-  // the spills cost more than the copies saved.
-  if constexpr (kNativeLanes == 8)
-    for (; i + 2 <= steadyEnd; i += 2) {
-      pipe.template Step<false>(io, i);
-      pipe.template Step<false>(io, i + 1);
-    }
   for (; i < steadyEnd; ++i) pipe.template Step<false>(io, i);
   for (; i < n + kWideDepth - 1; ++i) pipe.template Step<true>(io, i);
   pipe.Store(d);
