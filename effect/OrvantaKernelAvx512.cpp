@@ -225,6 +225,7 @@ struct Rings {
 struct DirtyGlue {
   static constexpr int kFront = 3, kMid = 4, kBack = 5;
   static constexpr int kSlot2Delay = 7, kBackDelay = 4, kMixDelay = 11;
+  static constexpr int kFirstDelay = 2, kLastDelay = 10;  // of the glue's lanes
 
   // LP 1 @2 | HP 0 @4 | HP 1 @4: the first low-pass feeds the second
   // high-pass two iterations later.
@@ -247,8 +248,13 @@ struct DirtyGlue {
     late.Store(d, kLate);
   }
 
-  // The inputs of slot 2 and of the back slot in lanes 0 and 1.
-  template <bool Masked, class Pipe> K512_INLINE __m256d Step(const Pipe& p, Rings& r, Tick t, int n) {
+  // The inputs of slot 2 and of the back slot in lanes 0 and 1: LP 0 and
+  // the DriveA clip of last iteration.
+  template <class Pipe> K512_INLINE __m256d F2Low(const Pipe&) const {
+    return _mm256_permutex2var_pd(lateO1, lanes4(0, 6, 6, 6), clipO1);
+  }
+
+  template <bool Masked, class Pipe> K512_INLINE void Step(const Pipe& p, Rings& r, Tick t, int n) {
     const int i = t.i;
     // {a, t1, LP 1 two iterations ago}
     const __m256d earlyIn = _mm256_permutex2var_pd(p.f1o2, lanes4(0, 2, 4, 4), earlyO2);
@@ -261,15 +267,12 @@ struct DirtyGlue {
     __m256d lateIn = _mm256_permutexvar_pd(lanes4(0, 3, 3, 3), clipO1);
     lateIn = _mm256_mask_add_pd(lateIn, 0x1, _mm256_broadcast_sd(r.f1.At(t, 4, 2)), lateIn);
     const __m256d lateOut = late.Run<Masked>(lateIn, Masked ? active4(lanes4(6, 10, 10, 0), i, n) : 0xF);
-    // {LP 0, DriveA clip}
-    const __m256d f2Low = _mm256_permutex2var_pd(lateO1, lanes4(0, 6, 6, 6), clipO1);
 
     earlyO2 = earlyO1;
     earlyO1 = earlyOut;
     clipO1 = clipped;
     lateO1 = lateOut;
     r.clip.Put(t, clipped);
-    return f2Low;
   }
 
   // s = DriveA + TubeScreamerA + TubeScreamerB of frame i - 11; called
@@ -284,6 +287,7 @@ struct DirtyGlue {
 struct CleanGlue {
   static constexpr int kFront = 19, kMid = 20, kBack = 21;
   static constexpr int kSlot2Delay = 6, kBackDelay = 3, kMixDelay = 8;
+  static constexpr int kFirstDelay = 3, kLastDelay = 5;  // of the glue's lanes
 
   // Each in its own register: high-pass, clip and low-pass feed one another
   // an iteration apart. They use lane 2, where F1 holds their input.
@@ -303,19 +307,22 @@ struct CleanGlue {
     low.Store(d, kLow);
   }
 
-  template <bool Masked, class Pipe> K512_INLINE __m256d Step(const Pipe& p, Rings& r, Tick t, int n) {
+  // The inputs of slot 2 and of the back slot in lanes 0 and 1: LP 0 of last
+  // iteration and the CleanA low-pass.
+  template <class Pipe> K512_INLINE __m256d F2Low(const Pipe& p) const {
+    return _mm256_permutex2var_pd(lowO1, lanes4(2, 7, 7, 7), p.f1o1);
+  }
+
+  template <bool Masked, class Pipe> K512_INLINE void Step(const Pipe& p, Rings& r, Tick t, int n) {
     const int i = t.i;
     const __m256d highOut = high.Run<Masked>(p.f1o1, Masked ? active4(lanes4(3, 3, 3, 3), i, n) : 0xF);
     const __m256d clipped = clip4(highO1, clipDrive);
     const __m256d lowIn = _mm256_broadcast_sd(r.f1.At(t, 3, 2)) + clipO1;
     const __m256d lowOut = low.Run<Masked>(lowIn, Masked ? active4(lanes4(5, 5, 5, 5), i, n) : 0xF);
-    // {LP 0, CleanA low-pass}
-    const __m256d f2Low = _mm256_permutex2var_pd(lowO1, lanes4(2, 7, 7, 7), p.f1o1);
 
     highO1 = highOut;
     clipO1 = clipped;
     lowO1 = lowOut;
-    return f2Low;
   }
 
   // s = TubeScreamerC + CleanA of frame i - 8; called before Step.
@@ -364,15 +371,25 @@ template <class Glue> struct Pipe512 {
 
   template <bool Masked> K512_INLINE void Step(Rings& r, Tick t) {
     const int i = t.i;
-    double x = 0.0;
-    if (!Masked || i < n) x = in0[i] + in1[i] + noise[i];
+    // While the pipe fills and drains, a register none of whose lanes has its
+    // frame in the block is left alone: a masked run would keep all its
+    // states, and what it passes on reaches only lanes equally idle.
+    const bool front = !Masked || i < n + 2;
+    const bool middle = !Masked || (i >= Glue::kFirstDelay && i < n + Glue::kLastDelay);
+    const bool back = !Masked || (i >= kMix + 2 && i < n + kMix + 16);
 
-    // {x, x, a, front} with a and front of two iterations ago.
-    const __m256d f1In = _mm256_insertf128_pd(splat4(x), _mm256_castpd256_pd128(f1o2), 1);
-    const __m256d f1Out = f1.Run<Masked>(f1In, Masked ? active4(lanes4(0, 0, 2, 2), i, n) : 0xF);
+    __m256d f1Out = f1o1;
+    if (front) {
+      double x = 0.0;
+      if (!Masked || i < n) x = in0[i] + in1[i] + noise[i];
+      // {x, x, a, front} with a and front of two iterations ago.
+      const __m256d f1In = _mm256_insertf128_pd(splat4(x), _mm256_castpd256_pd128(f1o2), 1);
+      f1Out = f1.Run<Masked>(f1In, Masked ? active4(lanes4(0, 0, 2, 2), i, n) : 0xF);
+    }
 
     const double m = glue.Mix(r, t) * levelGain;
-    const __m256d f2Low = glue.template Step<Masked>(*this, r, t, n);
+    const __m256d f2Low = glue.F2Low(*this);
+    if (middle) glue.template Step<Masked>(*this, r, t, n);
 
     // {slot 2's input, the back slot's, T's top lane, 17} of two iterations ago
     // in the upper lanes.
@@ -383,10 +400,13 @@ template <class Glue> struct Pipe512 {
 
     // Each T lane takes the one below it from two iterations ago; the lowest
     // takes the sum.
-    const V8 tIn = __builtin_shufflevector(to2, V8{m2, m2, m2, m2, m2, m2, m2, m2}, 8, 0, 1, 2, 3, 4, 5, 6);
-    const __m512i tDelays = _mm512_setr_epi64(kMix + 2, kMix + 4, kMix + 6, kMix + 8, kMix + 10, kMix + 12, kMix + 14,
-                                              kMix + 16);
-    const V8 tOut = tail.Run<Masked>(tIn, Masked ? active8(tDelays, i, n) : 0xFF);
+    V8 tOut = to1;
+    if (back) {
+      const V8 tIn = __builtin_shufflevector(to2, V8{m2, m2, m2, m2, m2, m2, m2, m2}, 8, 0, 1, 2, 3, 4, 5, 6);
+      const __m512i tDelays = _mm512_setr_epi64(kMix + 2, kMix + 4, kMix + 6, kMix + 8, kMix + 10, kMix + 12,
+                                                kMix + 14, kMix + 16);
+      tOut = tail.Run<Masked>(tIn, Masked ? active8(tDelays, i, n) : 0xFF);
+    }
 
     r.f2.Put(t, f2Out);
     if (!Masked || static_cast<unsigned>(i - kOutputDelay) < static_cast<unsigned>(n)) {
@@ -448,4 +468,4 @@ int firstNonFiniteAvx512(const double* in0, const double* in1, const double* noi
 
 }  // namespace
 
-const OrvantaKernel kOrvantaKernelAvx512 = {"AVX-512", 20, 20, dirtyAvx512, cleanAvx512, firstNonFiniteAvx512};
+const OrvantaKernel kOrvantaKernelAvx512 = {"AVX-512", 10, 10, dirtyAvx512, cleanAvx512, firstNonFiniteAvx512};
