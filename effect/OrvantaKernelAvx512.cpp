@@ -153,7 +153,7 @@ template <class V> struct Biquads {
 
 // Up to four one-pole slots side by side, each lane exactly
 // OnePoleLPFilterProcess or (lanes in `high`) OnePoleHPFilterProcess. Unused
-// lanes have zero coefficients and stay at zero.
+// lanes have zero coefficients and are neither read nor stored.
 struct OnePoles {
   __m256d a0 = {}, b1 = {}, z = {};
   __mmask8 high = 0;
