@@ -9,7 +9,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
+
+// Whether `program` is an executable in one of PATH's folders: window tests
+// skip themselves when Xvfb or xdotool is missing.
+inline bool ProgramInstalled(const std::string& program)
+{
+  const char* path = std::getenv("PATH");
+  const std::string dirs = path ? path : "/usr/bin:/bin";
+  for (size_t start = 0; start <= dirs.size();)
+  {
+    size_t end = dirs.find(':', start);
+    if (end == std::string::npos) end = dirs.size();
+    if (access((dirs.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
 
 class XvfbServer
 {

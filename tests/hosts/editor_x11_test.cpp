@@ -30,11 +30,6 @@ namespace {
 
 constexpr int kW = 432, kH = 357;
 
-bool Installed(const std::string& program)
-{
-  return hosttest::Run({"/bin/sh", "-c", "command -v " + program}).exitCode == 0;
-}
-
 
 // orvanta-editor running on the display, its standard output read line by line.
 class EditorProcess
@@ -162,7 +157,7 @@ class EditorOnX11 : public testing::Test
 protected:
   void SetUp() override
   {
-    if (!Installed("Xvfb") || !Installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are needed";
+    if (!ProgramInstalled("Xvfb") || !ProgramInstalled("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are needed";
     UseBuiltComponent();
     ASSERT_TRUE(mServer.Start());
     mDisplay = XOpenDisplay(mServer.Name().c_str());

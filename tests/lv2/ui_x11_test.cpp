@@ -23,11 +23,6 @@ namespace
 constexpr uint32_t kLevelPort = 4;
 constexpr int kW = 432, kH = 357;
 
-bool Installed(const std::string& program)
-{
-  return hosttest::Run({"/bin/sh", "-c", "command -v " + program}).exitCode == 0;
-}
-
 
 // One server for the whole program: the UI's window system connects once, to
 // the display it finds when first loaded, and keeps that connection.
@@ -36,7 +31,7 @@ class LV2UIOnX11 : public testing::Test
 protected:
   static void SetUpTestSuite()
   {
-    if (!Installed("Xvfb") || !Installed("xdotool")) return;
+    if (!ProgramInstalled("Xvfb") || !ProgramInstalled("xdotool")) return;
     sServer = new XvfbServer;
     if (sServer->Start())
       setenv("DISPLAY", sServer->Name().c_str(), 1);
@@ -53,7 +48,7 @@ protected:
   }
   void SetUp() override
   {
-    if (!Installed("Xvfb") || !Installed("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are needed";
+    if (!ProgramInstalled("Xvfb") || !ProgramInstalled("xdotool")) GTEST_SKIP() << "Xvfb and xdotool are needed";
     ASSERT_NE(nullptr, sServer) << "Xvfb did not start";
     mDisplay = XOpenDisplay(sServer->Name().c_str());
     ASSERT_NE(nullptr, mDisplay);

@@ -18,21 +18,6 @@
 
 namespace {
 
-bool Installed(const std::string& program) {
-    const char* path = getenv("PATH");
-    std::string dirs = path ? path : "/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos)
-            end = dirs.size();
-        if (access((dirs.substr(start, end - start) + "/" + program).c_str(), X_OK) == 0)
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 int RunProgram(const std::vector<std::string>& args) {
     pid_t pid = fork();
     if (pid == 0) {
@@ -109,7 +94,7 @@ int Differences(Display* d, NSWindow* w) {
 // shifted, an embedded window not made inside the host's window, and clicks
 // delivered in X's top-left coordinates instead of the view's.
 TEST(X11Display, WindowsShowTheirPixelsAndClicksArriveInViewCoordinates) {
-    if (!Installed("Xvfb"))
+    if (!ProgramInstalled("Xvfb"))
         GTEST_SKIP() << "Xvfb is not installed (Debian package xvfb)";
     XvfbServer server;
     ASSERT_TRUE(server.Start()) << "no free display for Xvfb";
@@ -145,7 +130,7 @@ TEST(X11Display, WindowsShowTheirPixelsAndClicksArriveInViewCoordinates) {
     EXPECT_EQ(actualParent, parent);
     EXPECT_EQ(Differences(d, embedded), 0);
 
-    if (Installed("xdotool")) {
+    if (ProgramInstalled("xdotool")) {
         const std::string id = std::to_string(embedded->windowRef());
         ASSERT_EQ(RunProgram({"xdotool", "mousemove", "--window", id, "12", "15", "click", "1"}), 0);
         for (int i = 0; i < 40 && view->clicks.empty(); ++i)
