@@ -30,7 +30,6 @@ namespace {
 
 constexpr int kW = 432, kH = 357;
 
-
 // orvanta-editor running on the display, its standard output read line by line.
 class EditorProcess
 {

@@ -23,7 +23,6 @@ namespace
 constexpr uint32_t kLevelPort = 4;
 constexpr int kW = 432, kH = 357;
 
-
 // One server for the whole program: the UI's window system connects once, to
 // the display it finds when first loaded, and keeps that connection.
 class LV2UIOnX11 : public testing::Test
