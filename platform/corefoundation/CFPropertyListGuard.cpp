@@ -54,7 +54,9 @@ bool validInteger(std::string_view text) {
         base = 16;
         text.remove_prefix(2);
     }
-    if (text.empty())
+    // libplist reads a leading zero as octal ("010" as 8, "08" as 0), where
+    // the format means decimal.
+    if (text.empty() || (base == 10 && text.size() > 1 && text[0] == '0'))
         return false;
     uint64_t magnitude = 0;
     auto result = std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
@@ -163,8 +165,20 @@ bool inspectObject(const BinaryDocument& doc, uint64_t object, std::vector<uint6
     switch (kind) {
     case 0x0:
         return low == 0x0 || low == 0x8 || low == 0x9 || low == 0xF;
-    case 0x1:
-        return low <= 4 && fits(uint64_t(1) << low);
+    case 0x1: {
+        if (low > 4 || !fits(uint64_t(1) << low))
+            return false;
+        if (low < 4)
+            return true;
+        // A 16-byte integer: libplist keeps its low 8 bytes, so only a value
+        // that 64 bits hold (the high half the sign of the low) reads back as itself.
+        const UInt8 sign = (doc.bytes[at + 8] & 0x80) ? 0xFF : 0x00;
+        for (int i = 0; i < 8; ++i) {
+            if (doc.bytes[at + i] != sign)
+                return false;
+        }
+        return true;
+    }
     case 0x2:
         return (low == 2 || low == 3) && fits(uint64_t(1) << low);
     case 0x3: {
@@ -385,13 +399,19 @@ const char* xmlPropertyListFault(const UInt8* bytes, CFIndex length) {
         if (container && ++containers > kMaxPropertyListDepth)
             return kXmlUnsafe;
         open.push_back({name, name == "dict", false});
-        if (name == "integer" || name == "real" || name == "date") {
+        if (name == "integer" || name == "real" || name == "date" || name == "data") {
             const UInt8* textEnd = static_cast<const UInt8*>(memchr(p, '<', static_cast<size_t>(end - p)));
             if (!textEnd)
                 return kXmlCutShort;
             std::string_view text(reinterpret_cast<const char*>(p), static_cast<size_t>(textEnd - p));
-            bool valid = name == "integer" ? validInteger(text) : name == "real" ? validReal(text) : validDate(text);
-            if (!valid)
+            bool valid = name == "integer" ? validInteger(text)
+                         : name == "real"  ? validReal(text)
+                         : name == "date"  ? validDate(text)
+                                           : true;
+            // Markup inside such an element (a comment, a CDATA section)
+            // makes libplist read another value than the text means, or
+            // empty data, without a word.
+            if (!valid || !startsWith(textEnd, end, "</"))
                 return kXmlUnsafe;
             p = textEnd;
         }

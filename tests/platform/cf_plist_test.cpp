@@ -348,6 +348,42 @@ TEST_F(CFPlist, HostileBinaryStructuresAreRefused) {
     ExpectRefused(BinaryDocument(shared));
 }
 
+// Catches documents that libplist reads as another value than they hold:
+// decimal integers with a leading zero (read as octal: "010" as 8, "08" as 0),
+// a comment or CDATA section inside a number or data element (the number
+// changes, the data comes back empty), and 16-byte binary integers beyond 64
+// bits (2^64 - 1 read as -1). Values written the usual way still read as
+// themselves.
+TEST_F(CFPlist, ValuesThatWouldReadBackChangedAreRefused) {
+    auto integerOf = [](const std::string& bytes, SInt64* value) {
+        CFOwned<CFDataRef> data(DataOf(bytes));
+        CFOwned<CFPropertyListRef> plist(CFPropertyListCreateWithData(nullptr, data, 0, nullptr, nullptr));
+        return plist && CFGetTypeID(plist) == CFNumberGetTypeID() &&
+               CFNumberGetValue(static_cast<CFNumberRef>(plist.get()), kCFNumberSInt64Type, value);
+    };
+    for (const char* text : {"010", "08", "-010", "00", "+007"})
+        ExpectRefused(std::string("<plist><integer>") + text + "</integer></plist>");
+    const std::pair<const char*, SInt64> exact[] = {{"0", 0}, {"-0", 0}, {" 10 ", 10}, {"0x10", 16}, {"-0X1f", -31}};
+    for (const auto& [text, want] : exact) {
+        SInt64 v = 99;
+        EXPECT_TRUE(integerOf(std::string("<plist><integer>") + text + "</integer></plist>", &v) && v == want)
+            << text << " read as " << v;
+    }
+
+    ExpectRefused("<plist><integer>1<!-- x -->2</integer></plist>");
+    ExpectRefused("<plist><real>1.5<!-- x -->0</real></plist>");
+    ExpectRefused("<plist><data>AAEC<!-- x -->/w==</data></plist>");
+    ExpectRefused("<plist><data><![CDATA[AAEC]]></data></plist>");
+
+    const std::string zeros8(8, '\0'), zeros7(7, '\0');
+    ExpectRefused(BinaryDocument({"\x14" + zeros8 + std::string(8, '\xFF')})); // 2^64 - 1
+    ExpectRefused(BinaryDocument({"\x14" + zeros7 + "\x01" + zeros8}));         // 2^64
+    ExpectRefused(BinaryDocument({"\x14" + zeros8 + "\x80" + zeros7}));         // 2^63
+    SInt64 v = 0;
+    EXPECT_TRUE(integerOf(BinaryDocument({"\x14" + std::string(16, '\xFF')}), &v) && v == -1) << v;
+    EXPECT_TRUE(integerOf(BinaryDocument({"\x14" + std::string(15, '\0') + "\x05"}), &v) && v == 5) << v;
+}
+
 TEST_F(CFPlist, UnwritableObjectsAreRefused) {
     CFOwned<CFMutableDictionaryRef> d(CFDictionaryCreateMutable(nullptr, 0, &kCFTypeDictionaryKeyCallBacks,
                                                                 &kCFTypeDictionaryValueCallBacks));
