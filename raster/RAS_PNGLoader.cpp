@@ -31,8 +31,8 @@ struct RegisterPNGLoader
   }
 } s_registerPNGLoader;
 
-// Ancillary chunks (compressed text, colour profiles) may inflate to no more
-// than this; the image data itself is bounded by the decoded-size limit.
+// What libpng buffers of any one chunk may need no more than this; the image
+// data itself is bounded by the decoded-size limit.
 constexpr png_alloc_size_t kMaxChunkBytes = (png_alloc_size_t)8 << 20;
 
 constexpr int kMaxNamedResourceLength = 400;
