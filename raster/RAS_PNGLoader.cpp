@@ -31,8 +31,8 @@ struct RegisterPNGLoader
   }
 } s_registerPNGLoader;
 
-// Ancillary chunks (compressed text, colour profiles) may inflate to no more
-// than this; the image data itself is bounded by the decoded-size limit.
+// What libpng buffers of any one chunk may need no more than this; the image
+// data itself is bounded by the decoded-size limit.
 constexpr png_alloc_size_t kMaxChunkBytes = (png_alloc_size_t)8 << 20;
 
 constexpr int kMaxNamedResourceLength = 400;
@@ -123,6 +123,11 @@ bool DecodeSteps(Decode* d)
   else
     png_set_read_fn(png, d->memory, ReadFromMemory);
   png_set_chunk_malloc_max(png, kMaxChunkBytes);
+  // Only the chunks the decode uses are read (IHDR, PLTE, tRNS, IDAT, IEND);
+  // every other one is skipped as it streams past. libpng would otherwise
+  // allocate the length a text or profile chunk claims before reading it, so
+  // a few hundred bytes claiming a 2 GB chunk would cost 2 GB.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
 
   png_read_info(png, info);
   png_uint_32 w = 0, h = 0;

@@ -365,6 +365,60 @@ TEST(PngLimits, OversizedHeadersAreRefusedBeforeAllocating)
   EXPECT_TRUE(MatchesImage(w.get(), wide));
 }
 
+// The process's peak virtual size in KiB (VmPeak), which any mapping of a
+// large allocation raises even when its pages are never touched.
+long PeakVirtualKiB()
+{
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmPeak:", 0) == 0) return std::stol(line.substr(7));
+  return -1;
+}
+
+// Catches a loader that lets libpng allocate the length an ancillary chunk
+// claims before reading it: a 2-pixel file whose text chunk claims 1.9 GB
+// (and holds a few bytes) must be refused without the allocation, and a
+// whole file with every kind of ancillary chunk must still load exactly.
+TEST(PngLimits, ChunksClaimingHugeLengthsAreNotAllocated)
+{
+  const PngImage im = RandomImage(PNG_COLOR_TYPE_RGB, 8, false, false, 7, 2, 2);
+  const std::vector<unsigned char> plain = WritePng(im);
+  ASSERT_NE(ChunkOffset(plain, "IDAT"), 0u);
+  // The file with one more chunk before its image data, claiming `claimed` bytes.
+  auto withChunk = [](const std::vector<unsigned char>& file, const char* type, const std::string& data,
+                      uint32_t claimed) {
+    const long idat = (long)ChunkOffset(file, "IDAT");
+    std::vector<unsigned char> chunk(8 + data.size() + 4);
+    PutBE32(&chunk[0], claimed);
+    memcpy(&chunk[4], type, 4);
+    memcpy(&chunk[8], data.data(), data.size());
+    PutBE32(&chunk[8 + data.size()], PngCrc32(&chunk[4], 4 + data.size()));
+    std::vector<unsigned char> out(file.begin(), file.begin() + idat);
+    out.insert(out.end(), chunk.begin(), chunk.end());
+    out.insert(out.end(), file.begin() + idat, file.end());
+    return out;
+  };
+
+  for (const char* type : {"zTXt", "iCCP", "iTXt", "tEXt", "sPLT", "eXIf", "prVt"})
+  {
+    SCOPED_TRACE(type);
+    const long before = PeakVirtualKiB();
+    ASSERT_GT(before, 0);
+    EXPECT_EQ(LoadBytes(withChunk(plain, type, std::string("Title\0\0x", 8), 0x77000015u)), nullptr);
+    EXPECT_LT(PeakVirtualKiB() - before, 512L * 1024) << "the claimed length was allocated";
+  }
+
+  std::vector<unsigned char> rich = plain;
+  const std::pair<const char*, std::string> chunks[] = {{"tEXt", std::string("Comment\0orvanta", 15)},
+                                                        {"gAMA", std::string("\0\0\xB1\x8F", 4)},
+                                                        {"sRGB", std::string(1, '\0')},
+                                                        {"prVt", "private"}};
+  for (const auto& [type, data] : chunks) rich = withChunk(rich, type, data, (uint32_t)data.size());
+  std::unique_ptr<RAS_IBitmap> bm(LoadBytes(rich));
+  EXPECT_TRUE(MatchesImage(bm.get(), im));
+}
+
 // The loader record and the extension check. Catches the record not
 // registered at load, a filter list without its final double NUL, a
 // case-sensitive extension, and an extension taken from a folder name.
