@@ -18,16 +18,6 @@ NSRect ViewRect(int editorHeight, const IRECT& r)
   return NSMakeRect(x, y, w, h);
 }
 
-std::string UTF8(CFStringRef s)
-{
-  if (!s) return std::string();
-  const CFIndex n = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-  std::string out((size_t)n, '\0');
-  if (!CFStringGetCString(s, out.data(), n, kCFStringEncodingUTF8)) return std::string();
-  out.resize(strlen(out.c_str()));
-  return out;
-}
-
 CGColorRef MakeColor(const IColor& c)
 {
   return CGColorCreateGenericRGB(c.R / 255.0, c.G / 255.0, c.B / 255.0, c.A / 255.0);
@@ -350,7 +340,7 @@ void IGraphicsCocoa_vOrvanta_au::controlTextDidEndEditing(NSNotification* notifi
   }
   IControl* control = mEdControl;
   IParam* param = mEdParam;
-  const std::string text = UTF8(mTextFieldView->stringValue());
+  const std::string text = IGraphicsMac::UTF8(mTextFieldView->stringValue());
   endUserInput();
   if (movement != NSCancelTextMovement)
   {

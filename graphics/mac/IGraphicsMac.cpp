@@ -24,16 +24,6 @@ CFStringRef MakeCF(const char* text)
   return CFStringCreateWithCString(nullptr, text ? text : "", kCFStringEncodingUTF8);
 }
 
-std::string UTF8(CFStringRef s)
-{
-  if (!s) return std::string();
-  const CFIndex n = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
-  std::string out((size_t)n, '\0');
-  if (!CFStringGetCString(s, out.data(), n, kCFStringEncodingUTF8)) return std::string();
-  out.resize(strlen(out.c_str()));
-  return out;
-}
-
 std::string PathOf(CFURLRef url)
 {
   char path[PATH_MAX];
@@ -52,7 +42,7 @@ std::string StandardFolder(NSSearchPathDirectory which)
 {
   CFArrayRef paths = NSSearchPathForDirectoriesInDomains(which, NSUserDomainMask, true);
   std::string path;
-  if (paths && CFArrayGetCount(paths) > 0) path = UTF8((CFStringRef)CFArrayGetValueAtIndex(paths, 0));
+  if (paths && CFArrayGetCount(paths) > 0) path = IGraphicsMac::UTF8((CFStringRef)CFArrayGetValueAtIndex(paths, 0));
   if (paths) CFRelease(paths);
   return path;
 }
@@ -65,6 +55,16 @@ IGraphicsMac::IGraphicsMac(IFxBase* pPlug, int w, int h, int refreshFPS) : IGrap
 
 // The plug-in is going away with its editor: no gesture is ended with it.
 IGraphicsMac::~IGraphicsMac() { CloseView(false); }
+
+std::string IGraphicsMac::UTF8(CFStringRef s)
+{
+  if (!s) return std::string();
+  const CFIndex n = CFStringGetMaximumSizeForEncoding(CFStringGetLength(s), kCFStringEncodingUTF8) + 1;
+  std::string out((size_t)n, '\0');
+  if (!CFStringGetCString(s, out.data(), n, kCFStringEncodingUTF8)) return std::string();
+  out.resize(strlen(out.c_str()));
+  return out;
+}
 
 void IGraphicsMac::ToViewRect(int editorHeight, const IRECT& r, double* x, double* y, double* w, double* h)
 {

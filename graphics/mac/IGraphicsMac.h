@@ -3,6 +3,10 @@
 #include "graphics/IGraphics.h"
 #include "plugin/containers/KIT_String.h"
 
+#include <CoreFoundation/CoreFoundation.h>
+
+#include <string>
+
 class IGraphicsCocoa_vOrvanta_au;
 class NSWindow;
 
@@ -71,6 +75,8 @@ public:
 
   // The editor rectangle r as a view rectangle (the view's origin is at its bottom-left).
   static void ToViewRect(int editorHeight, const IRECT& r, double* x, double* y, double* w, double* h);
+  // A CF string as UTF-8; empty for a null or unconvertible string.
+  static std::string UTF8(CFStringRef s);
 
 private:
   // Takes the view away; endGesture also ends a drag's gesture with the host.

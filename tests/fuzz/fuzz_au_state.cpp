@@ -9,6 +9,7 @@
 // the same values, and no CF object outlives the run.
 
 #include "AUTestPlug.h"
+#include "tests/fuzz/FuzzInput.h"
 
 #include <CoreFoundation/OrvantaCFTesting.h>
 
@@ -25,23 +26,9 @@ void Check(bool ok)
   if (!ok) abort();
 }
 
-struct Input
+struct Input : FuzzInput
 {
-  const uint8_t* data;
-  size_t size;
-
-  uint8_t Byte()
-  {
-    if (!size) return 0;
-    size--;
-    return *data++;
-  }
-  SInt32 Word()
-  {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; i++) v = v << 8 | Byte();
-    return (SInt32)v;
-  }
+  SInt32 Word() { return (SInt32)Raw(); }
 };
 
 void SetNumber(CFMutableDictionaryRef d, CFStringRef key, SInt64 v)
@@ -149,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   Check(plug != nullptr);
   const CFIndex live = OrvantaCFLiveObjectCount();
   {
-    Input in{data, size};
+    Input in{{data, size}};
     const bool built = in.Byte() & 1;
     CFPropertyListRef state = built ? MakeState(in) : ParseState(in);
     const std::vector<double> before = plug->Values();

@@ -10,27 +10,13 @@
 #include <vector>
 
 #include "raster/raster.h"
+#include "tests/fuzz/FuzzInput.h"
 #include "tests/raster/shape_test_util.h"
 
 namespace
 {
-struct Input
+struct Input : FuzzInput
 {
-  const uint8_t* data;
-  size_t size;
-
-  uint8_t Byte()
-  {
-    if (!size) return 0;
-    size--;
-    return *data++;
-  }
-  uint32_t Raw()
-  {
-    uint32_t v = 0;
-    for (int i = 0; i < 4; i++) v = v << 8 | Byte();
-    return v;
-  }
   // Mostly a value around the bitmap in quarter pixels, sometimes any float.
   float F()
   {
@@ -50,7 +36,7 @@ struct Input
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-  Input in{data, size};
+  Input in{{data, size}};
   const int shape = in.Byte() % 17;
   const bool flipped = in.Byte() & 1;
   GuardedBitmap bm(1 + in.Byte() % 40, 1 + in.Byte() % 40, flipped);
